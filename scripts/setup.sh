@@ -1,0 +1,36 @@
+# Sourced by ./play and ./test: installs the Debian packages the build needs
+# when they are missing (as root on a fresh machine), then offers helpers.
+
+# ensure_packages PKG...: apt-get installs those that are not installed yet.
+ensure_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+# Packages for the Linux build, its tests, benchmarks and tools.
+ZORVANE_LINUX_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  libcurl4-openssl-dev libcpp-httplib-dev)
+# Cross compilers for the Windows DLLs.
+ZORVANE_WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
+  binutils-mingw-w64-x86-64)
+
+ZORVANE_JOBS=$(nproc 2>/dev/null || echo 2)
+
+# configure_and_build DIR [CMAKE-ARGS...]
+configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -Wno-dev "$@" >/dev/null
+  cmake --build "$dir" -j "$ZORVANE_JOBS"
+}

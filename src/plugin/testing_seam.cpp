@@ -1,0 +1,13 @@
+// Linked only into the test build of the module: lets end-to-end tests point
+// it at a run directory and a riddle site of their own.
+#include "plugin/exports.h"
+#include "plugin/site_urls.h"
+#include "runtime/run_environment.h"
+
+extern "C" ZORVANE_EXPORT void ZorvaneConfigureForTesting(const char* runDirectory,
+                                                          const char* riddleSiteBase,
+                                                          const char* updatePageUrl) {
+  using namespace zorvane;
+  SetRunDirectoryForTesting(CopyText(runDirectory));
+  SetSiteUrlsForTesting(CopyText(riddleSiteBase), CopyText(updatePageUrl));
+}
