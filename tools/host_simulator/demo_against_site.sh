@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# demo_against_site.sh RIDDLE_SITE HOST_SIMULATOR MODULE
+#
+# Starts the riddle site on a free port and plays the host simulator's demo
+# with the test build of the module pointed at that site and at a fresh run
+# directory, so that nothing depends on port 8723 or on earlier games.
+set -euo pipefail
+site=$1
+simulator=$2
+module=$3
+
+work=$(mktemp -d)
+site_pid=""
+# shellcheck disable=SC2317  # runs from the trap
+cleanup() {
+  if [ -n "$site_pid" ]; then
+    kill "$site_pid" 2>/dev/null || true
+    wait "$site_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$site" --port 0 >"$work/site.log" 2>&1 </dev/null &
+site_pid=$!
+
+# The site prints its port once it accepts connections.
+port=""
+for _ in $(seq 100); do
+  port=$(sed -n 's/^listening on \([0-9][0-9]*\)$/\1/p' "$work/site.log")
+  [ -n "$port" ] && break
+  if ! kill -0 "$site_pid" 2>/dev/null; then
+    echo "riddle_site ended before listening:" >&2
+    cat "$work/site.log" >&2
+    exit 1
+  fi
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  echo "riddle_site did not start listening within 10 seconds" >&2
+  exit 1
+fi
+
+mkdir "$work/run"
+status=0
+timeout --kill-after=5 60 "$simulator" --demo --module "$module" \
+  --site "http://127.0.0.1:$port" --run-dir "$work/run" --group 123456 || status=$?
+
+# The game keeps its position in the run directory given to the module.
+if [ "$status" -eq 0 ] && [ ! -f "$work/run/Zorva/123456.ini" ]; then
+  echo "the module kept no game state in the run directory it was given" >&2
+  status=1
+fi
+if [ "$status" -ne 0 ]; then
+  echo "--- riddle site log" >&2
+  cat "$work/site.log" >&2
+fi
+exit "$status"

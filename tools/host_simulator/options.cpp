@@ -1,0 +1,70 @@
+#include "options.h"
+
+#include <iostream>
+#include <string_view>
+
+namespace host_simulator {
+namespace {
+
+void PrintUsage(std::ostream& out) {
+  out << "usage: host_simulator [--module PATH] [--group G] [--member M] [--demo]\n"
+         "                      [--site URL] [--run-dir DIR]\n"
+         "  --module PATH  the module to load (default: " ZORVANE_DEFAULT_MODULE
+         ")\n"
+         "  --group G      the group number passed with every event (default 123456)\n"
+         "  --member M     the sender's number (default 10001)\n"
+         "  --demo         play a short scripted game, check the replies and exit\n"
+         "  --site URL     riddle site for a test build of the module (its update page\n"
+         "                 is URL/update.html); the product module keeps its own\n"
+         "  --run-dir DIR  run directory for a test build of the module (default:\n"
+         "                 this program's folder, which the product module uses)\n";
+}
+
+bool IsNumber(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == text.npos;
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(int argc, char** argv, bool& helpRequested) {
+  Options options;
+  options.modulePath = ZORVANE_DEFAULT_MODULE;
+  helpRequested = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--module" && hasValue) {
+      options.modulePath = argv[++i];
+    } else if (arg == "--group" && hasValue) {
+      options.group = argv[++i];
+    } else if (arg == "--member" && hasValue) {
+      options.member = argv[++i];
+    } else if (arg == "--site" && hasValue) {
+      options.siteBase = argv[++i];
+    } else if (arg == "--run-dir" && hasValue) {
+      options.runDirectory = argv[++i];
+    } else if (arg == "--demo") {
+      options.demo = true;
+    } else if (arg == "--help" || arg == "-h") {
+      helpRequested = true;
+      PrintUsage(std::cout);
+      return std::nullopt;
+    } else {
+      std::cerr << "host_simulator: unknown or incomplete option: " << arg << "\n";
+      PrintUsage(std::cerr);
+      return std::nullopt;
+    }
+  }
+  // Group and member numbers become file and section names: anything but
+  // digits could step out of the run directory.
+  if (!IsNumber(options.group) || !IsNumber(options.member)) {
+    std::cerr << "host_simulator: --group and --member take numbers\n";
+    return std::nullopt;
+  }
+  if (options.siteBase && options.siteBase->ends_with('/')) {
+    options.siteBase->pop_back();
+  }
+  return options;
+}
+
+}  // namespace host_simulator

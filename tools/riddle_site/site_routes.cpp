@@ -1,0 +1,36 @@
+#include "site_routes.h"
+
+#include <utility>
+
+#include "riddle_catalog.h"
+
+namespace riddle_site {
+
+void AddRoutes(httplib::Server& server, std::string updateLink) {
+  server.Get(R"(/dmmy/[0-9]+\.html)",
+             [](const httplib::Request& request, httplib::Response& response) {
+               const Riddle* riddle = FindRiddleByPath(request.path);
+               if (riddle == nullptr) {
+                 response.status = 404;
+                 response.set_content(BuildNotFoundPage(request.path), GbkHtml);
+                 return;
+               }
+               response.set_content(BuildRiddlePage(*riddle), GbkHtml);
+             });
+  server.Get("/update.html",
+             [link = std::move(updateLink)](const httplib::Request&, httplib::Response& response) {
+               response.set_content(BuildUpdatePage(link), GbkHtml);
+             });
+  // An index without riddle markers: a group whose stored page path is empty
+  // asks for the bare site address and must not find a riddle there.
+  server.Get("/", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(BuildIndexPage(), GbkHtml);
+  });
+  server.set_error_handler([](const httplib::Request& request, httplib::Response& response) {
+    if (response.body.empty()) {
+      response.set_content(BuildNotFoundPage(request.path), GbkHtml);
+    }
+  });
+}
+
+}  // namespace riddle_site
