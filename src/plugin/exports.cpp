@@ -13,8 +13,8 @@ const char* info() {
   return DescriptorSlot().c_str();
 }
 
-const char* ZORVANE_STDCALL Zorvane(const char* message, const char* messageType,
-                                    const char* group, const char* member, const char* extra) {
+const char* ZORVANE_STDCALL Zorvane(const char* message, const char* messageType, const char* group,
+                                    const char* member, const char* extra) {
   // Copies, so that nothing points into the host's buffers after the call.
   const Text arguments[] = {CopyText(message), CopyText(messageType), CopyText(group),
                             CopyText(member), CopyText(extra)};
