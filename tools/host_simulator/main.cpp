@@ -77,6 +77,9 @@ void Chat(Session& session) {
     if (!line.empty() && line.back() == '\r') {
       line.pop_back();
     }
+    if (!terminal) {
+      std::cout << "> " << line << "\n";  // a transcript shows what was sent
+    }
     const std::optional<std::string> message = Utf8ToGbk(line);
     if (!message) {
       std::cout << "  (not sent: the message is not UTF-8 or holds characters that GBK lacks)\n";
