@@ -37,20 +37,22 @@ bool SameName(std::string_view a, std::string_view b) {
          });
 }
 
-// The name in a "[name]" line, or nullopt for any other line.
+// The name in a "[name]" line, or nullopt for any other line. Section and
+// key names here are ASCII (numbers and fixed words), so "]" and "=" are
+// looked for byte by byte.
 std::optional<std::string_view> SectionName(std::string_view line) {
   line = Trim(line);
-  if (line.empty() || line.front() != '[') {
+  const std::size_t close = line.find(']');
+  if (line.empty() || line.front() != '[' || close == line.npos) {
     return std::nullopt;
   }
-  const std::size_t close = line.find(']');
-  return Trim(line.substr(1, close == line.npos ? line.npos : close - 1));
+  return Trim(line.substr(1, close - 1));
 }
 
 // The key name of a "key=value" line, or nullopt for any other line.
 std::optional<std::string_view> KeyName(std::string_view line) {
   const std::size_t equals = line.find('=');
-  if (equals == line.npos) {
+  if (equals == line.npos || Trim(line).starts_with(';')) {
     return std::nullopt;
   }
   return Trim(line.substr(0, equals));

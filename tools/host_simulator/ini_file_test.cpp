@@ -52,13 +52,15 @@ TEST(IniFile, ValuesAreReadTrimmedAndUnquoted) {
   const std::string path = folder.path() + "/c.ini";
   WriteBytes(path,
              "[s]\nplain=  7.5  \nquoted=\"a b\"\nsingle='x'\nhalf=\"x\nempty=\n"
-             "eq=a=b\r\n");
+             "eq=a=b\r\n;k=comment\r\n[broken\r\nk=after a broken header\r\n");
   EXPECT_EQ(ReadIniValue(path, "s", "plain"), "7.5");
   EXPECT_EQ(ReadIniValue(path, "s", "quoted"), "a b");
   EXPECT_EQ(ReadIniValue(path, "s", "single"), "x");
   EXPECT_EQ(ReadIniValue(path, "s", "half"), "\"x");
   EXPECT_EQ(ReadIniValue(path, "s", "empty"), "");
   EXPECT_EQ(ReadIniValue(path, "s", "eq"), "a=b");
+  EXPECT_EQ(ReadIniValue(path, "s", ";k"), std::nullopt);
+  EXPECT_EQ(ReadIniValue(path, "s", "k"), "after a broken header");
 }
 
 TEST(IniFile, WritingIntoAMissingFolderFails) {
