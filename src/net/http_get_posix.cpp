@@ -64,9 +64,11 @@ class WebClient {
 
 WebClient webClient;
 
-// A blank cannot go on a request line, so it is sent as "%20"; other bytes,
-// GBK ones included, go as they are. (A blank is never part of a GBK
-// character.) curl refuses control bytes, which then give the empty buffer.
+// A blank cannot go on a request line, so it is sent as "%20" (a blank is
+// never part of a GBK character). Other bytes are left to curl, which escapes
+// bytes from 0x80 up in the path (servers decode them to the same bytes),
+// sends the query as it is, and refuses control bytes: such a URL gives the
+// empty buffer, so nothing can be smuggled into the request's head.
 std::string EscapeBlanks(TextView url) {
   std::string escaped;
   for (const char c : url) {
@@ -123,8 +125,7 @@ std::size_t KeepBody(char* data, std::size_t size, std::size_t count, void* user
   return kept;
 }
 
-void SetRequestOptions(CURL* handle, const std::string& url, const HttpLimits& limits,
-                       Body& body) {
+void SetRequestOptions(CURL* handle, const std::string& url, const HttpLimits& limits, Body& body) {
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
   curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

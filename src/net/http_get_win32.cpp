@@ -23,7 +23,7 @@ constexpr DWORD UrlPathSize = 2048;
 constexpr DWORD UserNameSize = 128;
 constexpr DWORD PasswordSize = 128;
 constexpr DWORD HttpFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;  // 0x84000000
-constexpr DWORD HttpsFlags = HttpFlags | INTERNET_FLAG_SECURE;                   // 0x84800000
+constexpr DWORD HttpsFlags = HttpFlags | INTERNET_FLAG_SECURE;                    // 0x84800000
 constexpr char AcceptHeaders[] = "Accept: */*\r\n\r\n";
 constexpr DWORD AcceptHeadersLength = sizeof AcceptHeaders - 1;  // 15
 constexpr DWORD ContentLengthSize = 32;
@@ -136,7 +136,9 @@ void SetTimeout(HINTERNET handle, DWORD option, DWORD milliseconds) {
   InternetSetOptionA(handle, option, &milliseconds, sizeof milliseconds);
 }
 
-DWORD Milliseconds(long value) { return value > 0 ? static_cast<DWORD>(value) : 1; }
+DWORD Milliseconds(long value) {
+  return value > 0 ? static_cast<DWORD>(value) : 1;
+}
 
 // Bounds the request: a server that never answers or stalls must not hold
 // the host's thread. Options set on the connection pass to its requests.

@@ -11,8 +11,12 @@ HttpLimits& Limits() {
 
 }  // namespace
 
-void SetHttpLimitsForTesting(const HttpLimits& limits) { Limits() = limits; }
+void SetHttpLimitsForTesting(const HttpLimits& limits) {
+  Limits() = limits;
+}
 
-HttpLimits CurrentHttpLimits() { return Limits(); }
+HttpLimits CurrentHttpLimits() {
+  return Limits();
+}
 
 }  // namespace zorvane

@@ -1,7 +1,7 @@
 // Opening a URL with the shell's "open" action.
-#include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include "net/open_url.h"
 

@@ -24,7 +24,9 @@ void RecordRunDirectory() {
   RecordedRunDirectory() = std::move(folder);
 }
 
-Text RunDirectory() { return RecordedRunDirectory(); }
+Text RunDirectory() {
+  return RecordedRunDirectory();
+}
 
 void SetRunDirectoryForTesting(TextView directory) {
   RecordedRunDirectory() = Text(directory.substr(0, directory.find('\0')));

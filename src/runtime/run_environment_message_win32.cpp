@@ -9,7 +9,9 @@ namespace {
 constexpr std::int32_t SystemModal = 0x1000;  // MB_SYSTEMMODAL
 constexpr std::int32_t TaskModal = 0x2000;    // MB_TASKMODAL
 
-Text Terminated(TextView text) { return Text(text.substr(0, text.find('\0'))); }
+Text Terminated(TextView text) {
+  return Text(text.substr(0, text.find('\0')));
+}
 
 std::int32_t ButtonCode(int pressed) {
   switch (pressed) {
@@ -40,8 +42,7 @@ std::int32_t ShowMessage(TextView message, std::int32_t flags, std::optional<Tex
   // Task-modal unless the caller asked for system-modal: with no owner window
   // the box still holds back the calling thread's other windows.
   const std::int32_t style = (flags & SystemModal) != 0 ? flags : (flags | TaskModal);
-  return ButtonCode(
-      MessageBoxA(nullptr, text.c_str(), title.c_str(), static_cast<UINT>(style)));
+  return ButtonCode(MessageBoxA(nullptr, text.c_str(), title.c_str(), static_cast<UINT>(style)));
 }
 
 }  // namespace zorvane

@@ -9,7 +9,9 @@ namespace zorvane {
 namespace {
 
 // A NUL-terminated copy for the Win32 calls, cut at the view's first NUL.
-Text Terminated(TextView text) { return Text(text.substr(0, text.find('\0'))); }
+Text Terminated(TextView text) {
+  return Text(text.substr(0, text.find('\0')));
+}
 
 }  // namespace
 
@@ -21,7 +23,9 @@ Text DiscoverHostFolder() {
   return CutBeforeLastBackslash(TextView(path, length <= sizeof path ? length : 0));
 }
 
-void EnterFolder(const Text& folder) { SetCurrentDirectoryA(folder.c_str()); }
+void EnterFolder(const Text& folder) {
+  SetCurrentDirectoryA(folder.c_str());
+}
 
 // FindFirstFileA, so that a folder counts as well as a file and wildcards in
 // the last part of the path match.
