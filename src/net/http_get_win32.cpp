@@ -174,7 +174,7 @@ void ReadBody(HINTERNET request, const HttpLimits& limits, DWORD startTick, Byte
   }
   const DWORD total = Milliseconds(limits.totalTimeoutMs);
   for (;;) {
-    const DWORD elapsed = GetTickCount() - startTick;
+    const DWORD elapsed = ::GetTickCount() - startTick;
     if (elapsed >= total || result.size() >= limits.maxBodyBytes) {
       return;
     }
@@ -193,7 +193,7 @@ void ReadBody(HINTERNET request, const HttpLimits& limits, DWORD startTick, Byte
 // Steps that may fail or throw; handles close as the scopes end, and result
 // keeps what arrived.
 void Fetch(const char* url, ByteBuffer& result) {
-  const DWORD startTick = GetTickCount();
+  const DWORD startTick = ::GetTickCount();
   const HttpLimits limits = CurrentHttpLimits();
   const std::unique_ptr<char[]> canonical = CanonicalUrl(url);
   if (!canonical) {

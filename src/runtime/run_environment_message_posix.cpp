@@ -6,6 +6,9 @@
 // zenity runs without a shell, with its standard input, output and error
 // away from the host's (stdin from /dev/null: the host's input is never
 // read), and ShowMessage waits for it: the question is modal to its caller.
+// Its output and error go to one pipe: the label of an extra button comes
+// out there, and so does GTK's complaint when the display cannot be opened,
+// after which zenity ends as if Cancel had been pressed.
 #include <errno.h>
 #include <fcntl.h>
 #include <iconv.h>
@@ -40,8 +43,9 @@ constexpr std::int32_t CodeYes = 5;
 constexpr std::int32_t CodeNo = 6;
 constexpr std::int32_t NoBox = 0;
 
-// Enough of zenity's output to recognise the label of an extra button.
+// Enough of zenity's output to recognise its last lines.
 constexpr std::size_t MaxOutputKept = 4096;
+constexpr char NoDisplay[] = "cannot open display";
 
 // GBK to UTF-8 for zenity; a byte that is not GBK becomes "?".
 std::string GbkToUtf8(TextView gbk) {
@@ -177,9 +181,11 @@ std::string ReadAll(int fd) {
     if (n <= 0) {
       return output;
     }
-    // Keep reading to the end, so that the child never blocks on a full pipe.
-    if (output.size() < MaxOutputKept) {
-      output.append(chunk, static_cast<std::size_t>(n));
+    // Read to the end, so that the child never blocks on a full pipe, but
+    // keep only the last part.
+    output.append(chunk, static_cast<std::size_t>(n));
+    if (output.size() > 2 * MaxOutputKept) {
+      output.erase(0, output.size() - MaxOutputKept);
     }
   }
 }
@@ -213,7 +219,7 @@ Finished RunZenity(const std::vector<std::string>& arguments) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
   // None of the host's files or sockets go with it.
   posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
 
@@ -240,6 +246,10 @@ Finished RunZenity(const std::vector<std::string>& arguments) {
   return finished;
 }
 
+bool HasLine(const std::string& output, const std::string& line) {
+  return output == line + "\n" || output.ends_with("\n" + line + "\n");
+}
+
 std::int32_t CodeOfAnswer(const Dialog& dialog, const Finished& finished) {
   if (!finished.ran || !WIFEXITED(finished.status)) {
     return NoBox;
@@ -248,8 +258,11 @@ std::int32_t CodeOfAnswer(const Dialog& dialog, const Finished& finished) {
     case 0:
       return dialog.okCode;
     case 1:
-      if (!dialog.extraLabel.empty() && finished.output == dialog.extraLabel + "\n") {
+      if (!dialog.extraLabel.empty() && HasLine(finished.output, dialog.extraLabel)) {
         return dialog.extraCode;
+      }
+      if (finished.output.find(NoDisplay) != std::string::npos) {
+        return NoBox;
       }
       return dialog.cancelCode;
     default:  // zenity failed to show its box

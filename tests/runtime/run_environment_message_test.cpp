@@ -131,6 +131,21 @@ TEST_F(ShowMessageTest, AFailedBoxAnswersZero) {
   EXPECT_EQ(ShowMessage("x", 4), 0);
   programs_.Add("zenity", "kill -9 $$");
   EXPECT_EQ(ShowMessage("x", 4), 0);
+  // GTK ends with 1, as for Cancel, when the display cannot be opened.
+  programs_.Add("zenity",
+                "echo '(zenity:7): Gtk-WARNING **: 12:00:00.000: cannot open display: :99' >&2\n"
+                "exit 1");
+  EXPECT_EQ(ShowMessage("x", 4), 0);
+  EXPECT_EQ(ShowMessage("x", 1), 0);
+}
+
+TEST_F(ShowMessageTest, AnExtraButtonIsRecognisedAfterWarnings) {
+  programs_.Add("zenity",
+                "echo '(zenity:7): Gtk-Message: 12:00:00.000: GtkDialog mapped without a "
+                "transient parent. This is discouraged.' >&2\n"
+                "printf '%s\\n' " +
+                    ShellQuoted(Utf8(u8"否")) + "\nexit 1");
+  EXPECT_EQ(ShowMessage("x", 3), 6);
 }
 
 TEST_F(ShowMessageTest, WaitsForTheBoxToClose) {
