@@ -22,7 +22,7 @@ std::vector<RiddleChainLink> MakeRiddleChain(const std::string& firstPath, int c
   std::vector<RiddleChainLink> chain;
   std::string path = firstPath;
   for (int i = 1; i <= count; ++i) {
-    char number[8];
+    char number[16];
     std::snprintf(number, sizeof number, "%02d", i);
     const std::string nextPath = "/dmmy/r" + std::string(number) + ".html";
     chain.push_back(
