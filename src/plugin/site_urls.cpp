@@ -16,9 +16,13 @@ Text& UpdatePage() {
 
 }  // namespace
 
-TextView RiddleSiteBase() { return SiteBase(); }
+TextView RiddleSiteBase() {
+  return SiteBase();
+}
 
-TextView UpdatePageUrl() { return UpdatePage(); }
+TextView UpdatePageUrl() {
+  return UpdatePage();
+}
 
 void SetSiteUrlsForTesting(TextView riddleSiteBase, TextView updatePageUrl) {
   SiteBase() = Text(riddleSiteBase);

@@ -46,7 +46,9 @@ Text ToText(TextView text);
 Text ToText(const char* text);
 // FormatValue of a number, truth value or date-time.
 template <class Value>
-  requires requires(Value v) { FormatValue(v); }
+requires requires(Value v) {
+  FormatValue(v);
+}
 Text ToText(Value value) {
   return FormatValue(value);
 }

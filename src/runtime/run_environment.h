@@ -41,7 +41,9 @@ std::int32_t ShowMessage(TextView message, std::int32_t flags = 0,
 
 // A number, truth value or date-time is shown as FormatValue writes it.
 template <class Value>
-  requires requires(Value v) { FormatValue(v); }
+requires requires(Value v) {
+  FormatValue(v);
+}
 std::int32_t ShowMessage(Value value, std::int32_t flags = 0,
                          std::optional<TextView> caption = std::nullopt) {
   return ShowMessage(TextView(FormatValue(value)), flags, caption);

@@ -72,7 +72,6 @@ Text MidText(TextView t, std::int32_t start, std::int32_t count);
 
 // 1-based position of the first match found on a character boundary, or -1.
 std::int32_t FindText(TextView haystack, TextView needle,
-                      std::optional<std::int32_t> startPos = std::nullopt,
-                      bool ignoreCase = false);
+                      std::optional<std::int32_t> startPos = std::nullopt, bool ignoreCase = false);
 
 }  // namespace zorvane

@@ -10,11 +10,11 @@ namespace zorvane {
 
 struct TextBetweenOptions {
   // 1-based position where the search for the start marker begins.
-  std::optional<std::int32_t> startPos;
+  std::optional<std::int32_t> startPos = std::nullopt;
   // Receives the part's length once the end marker is found.
   std::int32_t* outLength = nullptr;
   // The longest part returned; longer parts are cut (or rejected, below).
-  std::optional<std::int32_t> maxLength;
+  std::optional<std::int32_t> maxLength = std::nullopt;
   // Receives the 1-based position of the part once the start marker is found.
   std::int32_t* outStart = nullptr;
   // A part longer than maxLength (0 when not given) gives the empty text.

@@ -28,7 +28,9 @@ void LocalHttpServer::Start() {
   thread_ = std::thread([this] { server_.listen_after_bind(); });
 }
 
-std::string LocalHttpServer::base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+std::string LocalHttpServer::base() const {
+  return "http://127.0.0.1:" + std::to_string(port_);
+}
 
 std::vector<ReceivedRequest> LocalHttpServer::requests() const {
   std::lock_guard lock(mutex_);

@@ -1,0 +1,235 @@
+// The texts of numbers and date-times. Written without printf so that neither the
+// C library nor the process's locale changes a digit: the double form is what the
+// shared sign-in data file holds, and it must read the same on every platform.
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "runtime/convert.h"
+
+namespace zorvane {
+namespace {
+
+template <class Integer>
+Text IntegerText(Integer value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return Text(buffer, result.ptr);
+}
+
+// A finite non-negative value rounded to `precision` significant digits:
+// value ~ d.ddd x 10^exponent.
+struct Significant {
+  std::string digits;
+  int exponent = 0;
+};
+
+// The exponent of to_chars' scientific form, which follows the last 'e'.
+int ExponentAfterE(std::string_view scientific) {
+  const std::size_t e = scientific.rfind('e');
+  int exponent = 0;
+  const char* first = scientific.data() + e + 1;
+  if (*first == '+') {
+    ++first;
+  }
+  std::from_chars(first, scientific.data() + scientific.size(), exponent);
+  return exponent;
+}
+
+// The digits of to_chars' scientific form "d.ddde+xx", without the point.
+Significant SplitScientific(std::string_view scientific) {
+  Significant result;
+  for (char c : scientific.substr(0, scientific.rfind('e'))) {
+    if (c != '.') {
+      result.digits.push_back(c);
+    }
+  }
+  result.exponent = ExponentAfterE(scientific);
+  return result;
+}
+
+// Nearest, ties by the binary value (to_chars rounds the exact value).
+Significant RoundToNearest(double magnitude, int precision) {
+  char buffer[64];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                 std::chars_format::scientific, precision - 1)
+                       .ptr;
+  return SplitScientific(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+}
+
+// Exact decimal ties round away from zero. A float's exact decimal expansion has
+// at most 112 significant digits, so 120 digits hold it whole.
+Significant RoundHalfAwayFromZero(float magnitude, int precision) {
+  char buffer[160];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(magnitude),
+                                 std::chars_format::scientific, 120)
+                       .ptr;
+  Significant exact =
+      SplitScientific(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+  const bool roundUp = exact.digits[static_cast<std::size_t>(precision)] >= '5';
+  exact.digits.resize(static_cast<std::size_t>(precision));
+  if (roundUp) {
+    std::size_t i = exact.digits.size();
+    while (i > 0 && exact.digits[i - 1] == '9') {
+      exact.digits[--i] = '0';
+    }
+    if (i == 0) {
+      exact.digits.insert(exact.digits.begin(), '1');
+      exact.digits.pop_back();
+      ++exact.exponent;
+    } else {
+      ++exact.digits[i - 1];
+    }
+  }
+  return exact;
+}
+
+void AppendWithoutTrailingZeros(Text& out, std::string_view integerPart,
+                                std::string_view fraction) {
+  out.append(integerPart);
+  const std::size_t kept = fraction.find_last_not_of('0');
+  if (kept != std::string_view::npos) {
+    out.push_back('.');
+    out.append(fraction.substr(0, kept + 1));
+  }
+}
+
+// "d.ddde+xxx": the exponent has at least three digits, as the module has always
+// written it.
+void AppendExponential(Text& out, const Significant& value) {
+  const std::string_view digits = value.digits;
+  AppendWithoutTrailingZeros(out, digits.substr(0, 1), digits.substr(1));
+  out.push_back('e');
+  out.push_back(value.exponent < 0 ? '-' : '+');
+  const Text magnitude = IntegerText(std::abs(value.exponent));
+  out.append(magnitude.size() < 3 ? 3 - magnitude.size() : 0, '0');
+  out.append(magnitude);
+}
+
+void AppendPositional(Text& out, const Significant& value) {
+  const std::string_view digits = value.digits;
+  if (value.exponent >= 0) {
+    const auto integerDigits = static_cast<std::size_t>(value.exponent) + 1;
+    AppendWithoutTrailingZeros(out, digits.substr(0, integerDigits), digits.substr(integerDigits));
+    return;
+  }
+  std::string fraction(static_cast<std::size_t>(-value.exponent - 1), '0');
+  fraction.append(digits);
+  AppendWithoutTrailingZeros(out, "0", fraction);
+}
+
+// printf's "%.<precision>g" of a value already rounded to `precision` digits.
+Text GeneralForm(bool negative, const Significant& value, int precision) {
+  Text out;
+  if (negative) {
+    out.push_back('-');
+  }
+  if (value.exponent < -4 || value.exponent >= precision) {
+    AppendExponential(out, value);
+  } else {
+    AppendPositional(out, value);
+  }
+  return out;
+}
+
+// What printf writes for the values that have no digits.
+Text NonFiniteText(double value) {
+  if (std::isnan(value)) {
+    return Text("nan");
+  }
+  return Text(value < 0 ? "-inf" : "inf");
+}
+
+// The proleptic Gregorian date of a day counted from 1 January 1970.
+struct CivilDate {
+  int year;
+  int month;
+  int day;
+};
+
+CivilDate CivilFromDays(long long days) {
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long long dayOfEra = days - era * 146097;
+  const long long yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long shiftedMonth = (5 * dayOfYear + 2) / 153;  // March is 0
+  const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+  const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  return {static_cast<int>(year), month, day};
+}
+
+constexpr double kFirstDay = -657434.0;          // 1 January 100
+constexpr double kLastDay = 2958465.0;           // 31 December 9999
+constexpr long long kOleEpochFromUnix = -25569;  // 30 December 1899
+constexpr long long kSecondsPerDay = 86400;
+
+}  // namespace
+
+Text FormatValue(std::uint8_t value) {
+  return IntegerText(static_cast<unsigned>(value));
+}
+Text FormatValue(std::int16_t value) {
+  return IntegerText(static_cast<int>(value));
+}
+Text FormatValue(std::int32_t value) {
+  return IntegerText(value);
+}
+Text FormatValue(std::int64_t value) {
+  return IntegerText(value);
+}
+
+Text FormatValue(float value) {
+  if (!std::isfinite(value)) {
+    return NonFiniteText(value);
+  }
+  constexpr int kPrecision = 6;
+  return GeneralForm(std::signbit(value), RoundHalfAwayFromZero(std::fabs(value), kPrecision),
+                     kPrecision);
+}
+
+Text FormatValue(double value) {
+  if (!std::isfinite(value)) {
+    return NonFiniteText(value);
+  }
+  constexpr int kPrecision = 13;
+  return GeneralForm(std::signbit(value), RoundToNearest(std::fabs(value), kPrecision), kPrecision);
+}
+
+// The whole part names the day and the fraction the time of day, also below
+// zero: -1.25 is 29 December 1899, 06:00.
+Text FormatValue(DateTime value) {
+  double days = value.days;
+  if (std::isnan(days)) {
+    days = 0.0;
+  }
+  days = std::fmin(std::fmax(days, kFirstDay), kLastDay);
+  const double wholeDays = std::trunc(days);
+  long long day = static_cast<long long>(wholeDays);
+  long long seconds = std::llround(std::fabs(days - wholeDays) * kSecondsPerDay);
+  if (seconds == kSecondsPerDay) {  // rounded up to the next midnight
+    ++day;
+    seconds = 0;
+  }
+  const CivilDate date = CivilFromDays(day + kOleEpochFromUnix);
+  const int hour = static_cast<int>(seconds / 3600);
+  const int minute = static_cast<int>(seconds / 60 % 60);
+  const int second = static_cast<int>(seconds % 60);
+
+  Text text = ConcatTexts(
+      {IntegerText(date.year), "年", IntegerText(date.month), "月", IntegerText(date.day), "日"});
+  if (second != 0) {
+    text += ConcatTexts(
+        {IntegerText(hour), "时", IntegerText(minute), "分", IntegerText(second), "秒"});
+  } else if (minute != 0) {
+    text += ConcatTexts({IntegerText(hour), "时", IntegerText(minute), "分"});
+  } else if (hour != 0) {
+    text += ConcatTexts({IntegerText(hour), "时"});
+  }
+  return text;
+}
+
+}  // namespace zorvane

@@ -1,0 +1,226 @@
+#include "runtime/convert.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace zorvane {
+namespace {
+
+std::string Str(const Text& t) {
+  return std::string(t);
+}
+
+TEST(ToNumber, ReadsTheDecimalSyntax) {
+  EXPECT_EQ(ToNumber("80"), 80.0);
+  EXPECT_EQ(ToNumber(" 75.5元"), 75.5);
+  EXPECT_EQ(ToNumber("   42"), 42.0);
+  EXPECT_EQ(ToNumber("\t\n\v\f\r7"), 7.0);
+  EXPECT_EQ(ToNumber("42abc"), 42.0);
+  EXPECT_EQ(ToNumber("+.5"), 0.5);
+  EXPECT_EQ(ToNumber("5."), 5.0);
+  EXPECT_EQ(ToNumber("-12.25"), -12.25);
+  EXPECT_EQ(ToNumber("1.2.3"), 1.2);
+  EXPECT_EQ(ToNumber("000123.4500"), 123.45);
+  EXPECT_EQ(ToNumber("0.00125"), 0.00125);
+}
+
+TEST(ToNumber, NonNumbersReadAsZero) {
+  for (const char* text : {"", "abc", ".", "+", "-", "+-1", ".e5", "e5", "- 5", "元5"}) {
+    EXPECT_EQ(ToNumber(text), 0.0) << text;
+  }
+  // No hexadecimal and no spelled-out infinity or not-a-number.
+  for (const char* text : {"0x10", "inf", "INFINITY", "nan", "NAN(1)"}) {
+    EXPECT_EQ(ToNumber(text), 0.0) << text;
+  }
+}
+
+TEST(ToNumber, ExponentLetters) {
+  EXPECT_EQ(ToNumber("1d2"), 100.0);
+  EXPECT_EQ(ToNumber("1D-2"), 0.01);
+  EXPECT_EQ(ToNumber("2.5E+3"), 2500.0);
+  EXPECT_EQ(ToNumber("1e+020"), 1e20);
+  EXPECT_EQ(ToNumber(".5e1"), 5.0);
+  // A letter, or a letter and a sign, without digits is not part of the number.
+  EXPECT_EQ(ToNumber("1e"), 1.0);
+  EXPECT_EQ(ToNumber("1e+"), 1.0);
+  EXPECT_EQ(ToNumber("1d-x"), 1.0);
+  EXPECT_EQ(ToNumber("3ee2"), 3.0);
+}
+
+TEST(ToNumber, FoldsFullWidthFormsFirst) {
+  EXPECT_EQ(ToNumber("１２．５"), 12.5);
+  EXPECT_EQ(ToNumber("\xA3\xB1\xA3\xB2\xA3\xAE\xA3\xB5"), 12.5);
+  EXPECT_EQ(ToNumber("４０"), 40.0);
+  EXPECT_EQ(ToNumber("　４０"), 40.0);
+  EXPECT_EQ(ToNumber("－３"), -3.0);
+  EXPECT_EQ(ToNumber("＋１ｅ２"), 100.0);
+}
+
+TEST(ToNumber, RoundsToTheNearestDouble) {
+  EXPECT_EQ(ToNumber("0.1"), 0.1);
+  EXPECT_EQ(ToNumber("9007199254740993"), 9007199254740992.0);  // a tie, to even
+  EXPECT_EQ(ToNumber("4.9406564584124654e-324"), std::numeric_limits<double>::denorm_min());
+  EXPECT_EQ(ToNumber("1" + std::string(400, '0') + "e-400"), 1.0);
+  EXPECT_EQ(ToNumber("0." + std::string(400, '0') + "25e401"), 2.5);
+}
+
+TEST(ToNumber, BeyondTheRangeOfADouble) {
+  EXPECT_EQ(ToNumber("1e999"), HUGE_VAL);
+  EXPECT_EQ(ToNumber("-1e999"), -HUGE_VAL);
+  EXPECT_EQ(ToNumber("2e308"), HUGE_VAL);
+  EXPECT_EQ(ToNumber(std::string(400, '9')), HUGE_VAL);
+  EXPECT_EQ(ToNumber("1e-999"), 0.0);
+  EXPECT_EQ(ToNumber("1e-99999999999999999999999"), 0.0);
+  EXPECT_EQ(ToNumber("0." + std::string(400, '0') + "1"), 0.0);
+}
+
+TEST(ToNumber, ReadsOnlyUpToANul) {
+  EXPECT_EQ(ToNumber(TextView("12\0"
+                              "34",
+                              5)),
+            12.0);
+}
+
+TEST(FoldFullWidth, FoldsTheListedCharacters) {
+  EXPECT_EQ(Str(FoldFullWidth("　～☆★")), " ~**");
+  EXPECT_EQ(Str(FoldFullWidth("ＡＢｃ！￣")), "ABc!~");
+  EXPECT_EQ(Str(FoldFullWidth("\xA3\xA1\xA3\xFE")), "!~");
+  // Everything else keeps its bytes, ASCII trail bytes included.
+  EXPECT_EQ(Str(FoldFullWidth("中文a")), "中文a");
+  EXPECT_EQ(Str(FoldFullWidth("\xA3\xA0\xA1\xA2\xB0"
+                              "a")),
+            "\xA3\xA0\xA1\xA2\xB0"
+            "a");
+  EXPECT_EQ(Str(FoldFullWidth("a\xB0")), "a");  // a lone lead byte at the end
+  EXPECT_EQ(Str(FoldFullWidth(TextView("\xA3\xB1\0\xA3\xB2", 5))), "1");
+  EXPECT_EQ(Str(FoldFullWidth("")), "");
+}
+
+TEST(FormatValue, Integers) {
+  EXPECT_EQ(Str(ToText(std::int32_t{25})), "25");
+  EXPECT_EQ(Str(ToText(std::int32_t{-7})), "-7");
+  EXPECT_EQ(Str(FormatValue(std::numeric_limits<std::int32_t>::min())), "-2147483648");
+  EXPECT_EQ(Str(FormatValue(std::uint8_t{255})), "255");
+  EXPECT_EQ(Str(FormatValue(std::int16_t{-32768})), "-32768");
+  EXPECT_EQ(Str(FormatValue(std::numeric_limits<std::int64_t>::min())), "-9223372036854775808");
+}
+
+TEST(FormatValue, DoublesInThirteenDigits) {
+  EXPECT_EQ(Str(ToText(75.0)), "75");
+  EXPECT_EQ(Str(ToText(80.5)), "80.5");
+  EXPECT_EQ(Str(ToText(0.1 + 0.2)), "0.3");
+  EXPECT_EQ(Str(ToText(2.0 / 3.0)), "0.6666666666667");
+  EXPECT_EQ(Str(ToText(-12.0)), "-12");
+  EXPECT_EQ(Str(ToText(-3.5)), "-3.5");
+  EXPECT_EQ(Str(ToText(0.0)), "0");
+  EXPECT_EQ(Str(ToText(1234567890123.0)), "1234567890123");
+  EXPECT_EQ(Str(ToText(0.0001)), "0.0001");
+  EXPECT_EQ(Str(ToText(0.000123456)), "0.000123456");
+}
+
+TEST(FormatValue, DoubleExponentsHaveAtLeastThreeDigits) {
+  EXPECT_EQ(Str(ToText(12345678901234.0)), "1.234567890123e+013");
+  EXPECT_EQ(Str(ToText(1e20)), "1e+020");
+  EXPECT_EQ(Str(ToText(-1e20)), "-1e+020");
+  EXPECT_EQ(Str(ToText(0.00001)), "1e-005");
+  EXPECT_EQ(Str(ToText(1.5e-7)), "1.5e-007");
+  EXPECT_EQ(Str(ToText(1e100)), "1e+100");
+  EXPECT_EQ(Str(ToText(1e-300)), "1e-300");
+  EXPECT_EQ(Str(ToText(std::numeric_limits<double>::denorm_min())), "4.940656458412e-324");
+  // The form follows the exponent after rounding: 9999999999999.5 rounds to 1e13.
+  EXPECT_EQ(Str(ToText(9999999999999.5)), "1e+013");
+  EXPECT_EQ(Str(ToText(0.000099999999999999)), "0.0001");
+}
+
+TEST(FormatValue, DoubleTextReadsBack) {
+  for (double value : {1e20, -0.00001, 2.0 / 3.0, 123456.789, 12345678901234.0}) {
+    const double back = ToNumber(ToText(value));
+    EXPECT_NEAR(back, value, std::fabs(value) * 1e-12) << value;
+  }
+}
+
+TEST(FormatValue, NonFiniteDoubles) {
+  EXPECT_EQ(Str(ToText(HUGE_VAL)), "inf");
+  EXPECT_EQ(Str(ToText(-HUGE_VAL)), "-inf");
+  EXPECT_EQ(Str(ToText(std::numeric_limits<double>::quiet_NaN())), "nan");
+  EXPECT_EQ(Str(FormatValue(std::numeric_limits<float>::infinity())), "inf");
+}
+
+TEST(FormatValue, FloatsInSixDigitsRoundingHalvesAwayFromZero) {
+  EXPECT_EQ(Str(FormatValue(0.1f)), "0.1");
+  EXPECT_EQ(Str(FormatValue(3.14159265f)), "3.14159");
+  EXPECT_EQ(Str(FormatValue(2.5f)), "2.5");
+  EXPECT_EQ(Str(FormatValue(100000.0f)), "100000");
+  EXPECT_EQ(Str(FormatValue(999999.5f)), "1e+006");
+  EXPECT_EQ(Str(FormatValue(1e-5f)), "1e-005");
+  // Exact ties: printf would round these to even.
+  EXPECT_EQ(Str(FormatValue(1234565.0f)), "1.23457e+006");
+  EXPECT_EQ(Str(FormatValue(-1234565.0f)), "-1.23457e+006");
+  // Not a tie: the float lies just below the half.
+  EXPECT_EQ(Str(FormatValue(0.0001234565f)), "0.000123456");
+}
+
+TEST(FormatValue, TruthValuesInGbk) {
+  EXPECT_EQ(Str(ToText(true)), "\xD5\xE6");
+  EXPECT_EQ(Str(FormatValue(false)), "\xBC\xD9");
+}
+
+TEST(FormatValue, DateTimes) {
+  EXPECT_EQ(Str(ToText(DateTime{2.5})), "1900年1月1日12时");
+  EXPECT_EQ(Str(ToText(DateTime{2.0})), "1900年1月1日");
+  EXPECT_EQ(Str(ToText(DateTime{0.0})), "1899年12月30日");
+  EXPECT_EQ(Str(ToText(DateTime{60.0})), "1900年2月28日");
+  EXPECT_EQ(Str(ToText(DateTime{61.0})), "1900年3月1日");
+  EXPECT_EQ(Str(ToText(DateTime{36526.0})), "2000年1月1日");
+  EXPECT_EQ(Str(ToText(DateTime{36585.0})), "2000年2月29日");
+  EXPECT_EQ(Str(ToText(DateTime{2.0 + (13 * 3600 + 5 * 60 + 7) / 86400.0})),
+            "1900年1月1日13时5分7秒");
+  EXPECT_EQ(Str(ToText(DateTime{2.0 + (9 * 60) / 86400.0})), "1900年1月1日0时9分");
+  EXPECT_EQ(Str(ToText(DateTime{2.0 + 3 / 86400.0})), "1900年1月1日0时0分3秒");
+  EXPECT_EQ(Str(FormatValue(DateTime{2.0})), "\x31\x39\x30\x30\xC4\xEA\x31\xD4\xC2\x31\xC8\xD5");
+}
+
+TEST(FormatValue, DateTimesRoundToTheSecond) {
+  EXPECT_EQ(Str(ToText(DateTime{2.0 + 7.4 / 86400.0})), "1900年1月1日0时0分7秒");
+  EXPECT_EQ(Str(ToText(DateTime{2.0 + 7.6 / 86400.0})), "1900年1月1日0时0分8秒");
+  EXPECT_EQ(Str(ToText(DateTime{2.0 - 0.3 / 86400.0})), "1900年1月1日");
+}
+
+TEST(FormatValue, DateTimesBeforeTheEpochCountTheTimeForward) {
+  EXPECT_EQ(Str(ToText(DateTime{-1.25})), "1899年12月29日6时");
+  EXPECT_EQ(Str(ToText(DateTime{-0.5})), "1899年12月30日12时");
+  EXPECT_EQ(Str(ToText(DateTime{-2.0})), "1899年12月28日");
+  EXPECT_EQ(Str(ToText(DateTime{-1.0 - 0.3 / 86400.0})), "1899年12月29日");
+  // 29 December, 23:59:59.7: the rounding moves on to the next day.
+  EXPECT_EQ(Str(ToText(DateTime{-2.0 + 0.3 / 86400.0})), "1899年12月30日");
+  EXPECT_EQ(Str(ToText(DateTime{-36522.0})), "1800年1月1日");
+}
+
+TEST(FormatValue, DateTimesAreLimitedToTheYears100To9999) {
+  EXPECT_EQ(Str(ToText(DateTime{-657434.0})), "100年1月1日");
+  EXPECT_EQ(Str(ToText(DateTime{-1e12})), "100年1月1日");
+  EXPECT_EQ(Str(ToText(DateTime{-HUGE_VAL})), "100年1月1日");
+  EXPECT_EQ(Str(ToText(DateTime{2958465.0})), "9999年12月31日");
+  EXPECT_EQ(Str(ToText(DateTime{2958465.75})), "9999年12月31日");
+  EXPECT_EQ(Str(ToText(DateTime{1e300})), "9999年12月31日");
+  EXPECT_EQ(Str(ToText(DateTime{std::numeric_limits<double>::quiet_NaN()})), "1899年12月30日");
+}
+
+TEST(ToText, ByteBufferUpToItsFirstNul) {
+  EXPECT_EQ(Str(ToText(ByteBuffer{'a', 'b', 0, 'c', 'd'})), "ab");
+  EXPECT_EQ(Str(ToText(ByteBuffer{})), "");
+  EXPECT_EQ(Str(ToText(ByteBuffer{0, 'a'})), "");
+  EXPECT_EQ(Str(ToText(ByteBuffer{0xD5, 0xE6, 'x'})), "\xD5\xE6x");
+}
+
+TEST(ToText, CopiesOfTexts) {
+  EXPECT_EQ(Str(ToText(TextView("ab\0cd", 5))), "ab");
+  EXPECT_EQ(Str(ToText(static_cast<const char*>(nullptr))), "");
+  EXPECT_EQ(Str(ToText("中")), "\xD6\xD0");
+}
+
+}  // namespace
+}  // namespace zorvane
