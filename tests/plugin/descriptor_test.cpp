@@ -57,10 +57,10 @@ const std::string PromptUtf8 = reinterpret_cast<const char*>(u8"发现新版本�
 class Descriptor : public ::testing::Test {
  protected:
   Descriptor()
-      : module_(ZORVANE_TESTABLE_MODULE_PATH),
-        info_(module_.Require<const char*()>("info")),
-        path_("PATH", bin_.str() + ":" + (getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin")),
-        display_("DISPLAY", ":77") {
+      : path_("PATH", bin_.str() + ":" + (getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin")),
+        display_("DISPLAY", ":77"),
+        module_(ZORVANE_TESTABLE_MODULE_PATH),
+        info_(module_.Require<const char*()>("info")) {
     updateSite_.server().Get("/update.html",
                              [this](const httplib::Request&, httplib::Response& response) {
                                std::lock_guard lock(mutex_);
@@ -123,13 +123,14 @@ class Descriptor : public ::testing::Test {
 
   TempDir runDir_;
   TempDir bin_;
+  // Set before the module is loaded, and restored after it is unloaded.
+  ScopedEnvironmentVariable path_;
+  ScopedEnvironmentVariable display_;
   LocalHttpServer updateSite_;
   std::mutex mutex_;
   std::string updatePage_ = "<html>没有新版本</html>";
   LoadedModule module_;
   const char* (*info_)();
-  ScopedEnvironmentVariable path_;
-  ScopedEnvironmentVariable display_;
 };
 
 std::string Hex(const std::string& bytes) {
