@@ -126,9 +126,9 @@ class Descriptor : public ::testing::Test {
   // Set before the module is loaded, and restored after it is unloaded.
   ScopedEnvironmentVariable path_;
   ScopedEnvironmentVariable display_;
-  LocalHttpServer updateSite_;
   std::mutex mutex_;
   std::string updatePage_ = "<html>没有新版本</html>";
+  LocalHttpServer updateSite_;
   LoadedModule module_;
   const char* (*info_)();
 };
