@@ -68,7 +68,7 @@ TEST_F(GamePlay, TwoGroupsPlaySeveralRiddlesEachOnTheirOwnPosition) {
   EXPECT_EQ(State("2002", "答案"), RiddleAt(1).answer);
 
   // A start command shows the current riddle again without moving or paying.
-  const std::optional<std::string> before = Balance("1001", "7");
+  const std::string before = Balance("1001", "7");
   EXPECT_EQ(Say("1001", "7", "开始"), RiddleAt(3).question);
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(3), PathAt(3)}));
   EXPECT_EQ(Balance("1001", "7"), before);

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 #include <map>
-#include <sstream>
-#include <vector>
+
+#include "runtime/settings.h"
 
 namespace zorvane::testing {
 
@@ -94,21 +94,20 @@ std::filesystem::path GameTest::StateFile(const std::string& group) const {
 
 void GameTest::SetBalance(const std::string& group, const std::string& member,
                           const std::string& text) {
-  WriteIniValue(LedgerFile(group), member + "--" + group, "总共人民币", text);
+  WriteSetting(LedgerFile(group).string(), member + "--" + group, "总共人民币", text);
 }
 
-std::optional<std::string> GameTest::Balance(const std::string& group,
-                                             const std::string& member) const {
-  return ReadIniValue(LedgerFile(group), member + "--" + group, "总共人民币");
+std::string GameTest::Balance(const std::string& group, const std::string& member) const {
+  return std::string(ReadSetting(LedgerFile(group).string(), member + "--" + group, "总共人民币"));
 }
 
-std::optional<std::string> GameTest::State(const std::string& group, const std::string& key) const {
-  return ReadIniValue(StateFile(group), "开始", key);
+std::string GameTest::State(const std::string& group, const std::string& key) const {
+  return std::string(ReadSetting(StateFile(group).string(), "开始", key));
 }
 
 void GameTest::SetState(const std::string& group, const std::string& key,
                         const std::string& value) {
-  WriteIniValue(StateFile(group), "开始", key, value);
+  WriteSetting(StateFile(group).string(), "开始", key, value);
 }
 
 std::string GameTest::Snapshot() const {
@@ -127,92 +126,6 @@ std::vector<std::string> GameTest::TakeRequests() {
   std::vector<std::string> requests = site_.RequestedTargets();
   site_.ClearRequests();
   return requests;
-}
-
-namespace {
-
-std::vector<std::string> Lines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::istringstream in(bytes);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-    }
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) {
-    return "";
-  }
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool IsSectionHeader(const std::string& line) {
-  const std::string trimmed = Trimmed(line);
-  return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
-}
-
-std::string SectionName(const std::string& line) {
-  const std::string trimmed = Trimmed(line);
-  return trimmed.substr(1, trimmed.size() - 2);
-}
-
-bool IsKeyLine(const std::string& line, const std::string& key) {
-  const std::size_t equals = line.find('=');
-  return equals != std::string::npos && Trimmed(line.substr(0, equals)) == key;
-}
-
-}  // namespace
-
-std::optional<std::string> ReadIniValue(const std::filesystem::path& file,
-                                        const std::string& section, const std::string& key) {
-  bool inSection = false;
-  for (const std::string& line : Lines(ReadFileBytes(file))) {
-    if (IsSectionHeader(line)) {
-      inSection = SectionName(line) == section;
-    } else if (inSection && IsKeyLine(line, key)) {
-      return Trimmed(line.substr(line.find('=') + 1));
-    }
-  }
-  return std::nullopt;
-}
-
-void WriteIniValue(const std::filesystem::path& file, const std::string& section,
-                   const std::string& key, const std::string& value) {
-  std::vector<std::string> lines = Lines(ReadFileBytes(file));
-  const std::string keyLine = key + "=" + value;
-  bool inSection = false;
-  bool replaced = false;
-  std::optional<std::size_t> insertAt;  // after the section's last non-empty line
-  for (std::size_t i = 0; i < lines.size() && !replaced; ++i) {
-    if (IsSectionHeader(lines[i])) {
-      inSection = SectionName(lines[i]) == section;
-      if (inSection) {
-        insertAt = i + 1;
-      }
-    } else if (inSection && IsKeyLine(lines[i], key)) {
-      lines[i] = keyLine;
-      replaced = true;
-    } else if (inSection && !Trimmed(lines[i]).empty()) {
-      insertAt = i + 1;
-    }
-  }
-  if (!replaced && insertAt) {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insertAt), keyLine);
-  } else if (!replaced) {
-    lines.push_back("[" + section + "]");
-    lines.push_back(keyLine);
-  }
-  std::string bytes;
-  for (const std::string& line : lines) {
-    bytes += line + "\r\n";
-  }
-  WriteFileBytes(file, bytes);
 }
 
 }  // namespace zorvane::testing

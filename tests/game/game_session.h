@@ -69,10 +69,12 @@ class GameTest : public ::testing::Test {
   std::filesystem::path LedgerFile(const std::string& group) const;
   std::filesystem::path StateFile(const std::string& group) const;
 
+  // Through the module's own settings layer, in the test process: the files
+  // are shared with the sign-in module, so the format must round-trip.
   void SetBalance(const std::string& group, const std::string& member, const std::string& text);
-  // The stored balance text; nullopt when the key is missing.
-  std::optional<std::string> Balance(const std::string& group, const std::string& member) const;
-  std::optional<std::string> State(const std::string& group, const std::string& key) const;
+  // The stored balance text; "" when it is missing.
+  std::string Balance(const std::string& group, const std::string& member) const;
+  std::string State(const std::string& group, const std::string& key) const;
   void SetState(const std::string& group, const std::string& key, const std::string& value);
 
   // Every file below the run directory with its bytes, for "nothing changed" checks.
@@ -85,14 +87,5 @@ class GameTest : public ::testing::Test {
   RiddleSite site_;
   ZorvaneModule module_;
 };
-
-// Reads one key of a settings file in the private-profile format; nullopt
-// when the file, section or key is missing.
-std::optional<std::string> ReadIniValue(const std::filesystem::path& file,
-                                        const std::string& section, const std::string& key);
-
-// Replaces or adds one key, keeping the rest of the file.
-void WriteIniValue(const std::filesystem::path& file, const std::string& section,
-                   const std::string& key, const std::string& value);
 
 }  // namespace zorvane::testing
