@@ -1,0 +1,27 @@
+// Rules for the arguments of settings reads and writes that hold on every
+// platform, before the file is touched.
+#pragma once
+
+#include <optional>
+
+#include "runtime/text.h"
+
+namespace zorvane {
+
+// t up to its first NUL, without the bytes 1 to 32 (control characters and
+// the blank) at its start. Later bytes stay, trailing blanks included.
+TextView SkipLeadingControlBytes(TextView t);
+
+// Whether a write of these names and value keeps the file's structure: it
+// is refused when it could add lines, sections or keys other than the one
+// addressed, or could not be read back at all:
+// - a section with "]" (as a character, not a GBK second byte), CR or LF,
+//   or with nothing but blanks;
+// - a key with "=", CR or LF, one with nothing but blanks, or one that
+//   starts with "[" or ";" (its line would read as a header or a comment);
+// - a value with CR or LF.
+// Each text counts up to its first NUL. Omitted key and value are fine.
+bool IsSafeSettingWrite(TextView section, std::optional<TextView> key,
+                        std::optional<TextView> value);
+
+}  // namespace zorvane
