@@ -1,6 +1,12 @@
 #include "support/riddle_site_fixture.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <stdexcept>
 
 namespace zorvane::testing {
 
@@ -75,9 +81,21 @@ void RiddleSite::ClearRequests() {
 
 std::string UnreachableSiteBase() {
   // A port that was free a moment ago and that nothing listens on now.
-  LocalHttpServer closed;
-  closed.Start();
-  return closed.base();
+  const int probe = socket(AF_INET, SOCK_STREAM, 0);
+  if (probe < 0) {
+    throw std::runtime_error("no socket");
+  }
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  const bool bound = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                     getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+  close(probe);
+  if (!bound) {
+    throw std::runtime_error("no free loopback port");
+  }
+  return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
 }
 
 }  // namespace zorvane::testing
