@@ -34,6 +34,9 @@ TEST(SafeIdentifier, RefusesWhatCouldLeaveTheFolderOrBreakASettingsFile) {
   }
   // A double-byte character whose second byte is a backslash.
   EXPECT_FALSE(IsSafeIdentifier("\x95\x5c"));
+  // Blanks around a name would read one section and write another.
+  EXPECT_FALSE(IsSafeIdentifier(" 123"));
+  EXPECT_FALSE(IsSafeIdentifier("123 "));
 }
 
 TEST(StartCommand, ContainsTheStartWordInAtMostSixBytes) {
