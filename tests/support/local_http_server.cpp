@@ -5,9 +5,12 @@
 namespace zorvane::testing {
 
 LocalHttpServer::LocalHttpServer() {
-  server_.set_logger([this](const httplib::Request& request, const httplib::Response&) {
+  // Recorded before the handler answers, so that a client that has its
+  // response finds its request in the record.
+  server_.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
     std::lock_guard lock(mutex_);
     requests_.push_back({request.method, request.target, request.version, request.headers});
+    return httplib::Server::HandlerResponse::Unhandled;
   });
 }
 
@@ -24,8 +27,12 @@ void LocalHttpServer::Start() {
     throw std::runtime_error("no free loopback port");
   }
   // The socket is already listening, so requests made from now on queue up
-  // until the thread accepts them.
+  // until the thread accepts them. Waiting for the loop to run keeps a stop
+  // right after Start from coming before it, which would never be seen.
   thread_ = std::thread([this] { server_.listen_after_bind(); });
+  while (!server_.is_running()) {
+    std::this_thread::yield();
+  }
 }
 
 std::string LocalHttpServer::base() const {

@@ -1,0 +1,49 @@
+// Each group's place in the game: one settings file per group below the
+// game folder, holding the path of the current riddle page and its answer.
+#pragma once
+
+#include "runtime/text.h"
+
+namespace zorvane {
+
+inline constexpr TextView GameFolderName = "/Zorva";
+inline constexpr TextView StateFileExtension = ".ini";
+inline constexpr TextView StateSection = "开始";
+// The site-relative path of the group's current riddle page.
+inline constexpr TextView CurrentPathKey = "结尾";
+// The answer of that riddle; empty while no riddle is open.
+inline constexpr TextView AnswerKey = "答案";
+// Where every new group begins.
+inline constexpr TextView InitialRiddlePath = "/dmmy/19499.html";
+
+// RunDirectory + "/Zorva". Made by the descriptor export, never by the game.
+Text GameFolderPath();
+
+// RunDirectory + "/Zorva/" + group + ".ini"
+Text StateFilePath(TextView group);
+
+// A group without a state file gets one that points at InitialRiddlePath;
+// an existing file is left as it is.
+void EnsureStateFile(TextView group);
+
+// Both are the empty text when the file or the key is missing.
+Text ReadCurrentPath(TextView group);
+Text ReadStoredAnswer(TextView group);
+
+// Stores the answer cut from a page, without its line breaks. An empty
+// answer is stored too: it closes the riddle until the next start command.
+void StoreAnswer(TextView group, TextView answer);
+
+// Moves the group to the next page. A path that is empty or not
+// site-relative (it would be joined to the site address unescaped and could
+// name another host) leaves the group where it is.
+void StoreNextPath(TextView group, TextView nextPath);
+
+// The piece with every CR and LF byte removed, so that it stays one value
+// on one line of a settings file.
+Text WithoutLineBreaks(TextView piece);
+
+// True for a path that begins with "/".
+bool IsSiteRelativePath(TextView path);
+
+}  // namespace zorvane

@@ -1,0 +1,28 @@
+#include "game/riddle_page.h"
+
+#include "game/game_state.h"
+#include "net/http_get.h"
+#include "plugin/site_urls.h"
+#include "runtime/convert.h"
+#include "runtime/text_between.h"
+
+namespace zorvane {
+
+Text FetchRiddlePage(TextView group) {
+  const Text url = ConcatTexts({RiddleSiteBase(), ReadCurrentPath(group)});
+  return ToText(HttpGet(url));
+}
+
+Text CutQuestion(TextView page) {
+  return TextBetween(page, QuestionStart, QuestionEnd);
+}
+
+Text CutAnswer(TextView page) {
+  return TextBetween(page, AnswerStart, AnswerEnd);
+}
+
+Text CutNextPath(TextView page) {
+  return TextBetween(page, NextPathStart, NextPathEnd);
+}
+
+}  // namespace zorvane

@@ -1,0 +1,13 @@
+// Group and member numbers come from the host and become file and section
+// names; only texts that can do neither harm nor confusion there are used.
+#pragma once
+
+#include "runtime/text.h"
+
+namespace zorvane {
+
+// False for the empty text, "." and "..", a text that begins or ends with a
+// blank, and a text holding a byte below 0x20 or any of \ / : * ? " < > | [ ] =.
+bool IsSafeIdentifier(TextView text);
+
+}  // namespace zorvane

@@ -1,0 +1,39 @@
+// The descriptor's lines and the texts of the update offer.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/text.h"
+
+namespace zorvane {
+
+// Each line goes out followed by DescriptorLineEnd, the last one included.
+inline constexpr TextView DescriptorLines[] = {
+    "Zorvane",                                 // display name
+    "1.1",                                     // version
+    "Tamsel",                                  // author
+    "特别说明：插件由'Orrin、Velda'提供思路",  // credit line
+    "Zorva ",                                  // command word, with its blank
+    "发送‘Zorva 开始’",                        // usage hint
+    "",                                        // empty line
+    "Zorvane",                                 // the event export
+    "1",                                       // fixed value
+    "假",                                      // fixed value: false
+};
+inline constexpr TextView DescriptorLineEnd = "\r\n";
+
+// The update page may carry "[更新连接：]" + link + "。".
+inline constexpr TextView UpdateLinkStart = "[更新连接：]";
+inline constexpr TextView UpdateLinkEnd = "。";
+inline constexpr TextView UpdateLinkScheme = "http://";
+inline constexpr TextView UpdatePrompt = "发现新版本是否更新~！？";
+// Yes and No buttons, and the code ShowMessage returns for Yes.
+inline constexpr std::int32_t UpdatePromptButtons = 4;
+inline constexpr std::int32_t UpdatePromptYes = 5;
+
+// True only for a plain "http://" address: a link is handed to the desktop
+// shell, so anything else (a program path, an argument, a quoted text) is
+// never offered.
+bool IsOfferableUpdateLink(TextView link);
+
+}  // namespace zorvane

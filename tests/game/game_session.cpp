@@ -1,0 +1,131 @@
+#include "game_session.h"
+
+#include <cstdio>
+#include <map>
+
+#include "runtime/settings.h"
+
+namespace zorvane::testing {
+
+ZorvaneModule::ZorvaneModule()
+    : module_(ZORVANE_TESTABLE_MODULE_PATH),
+      info_(module_.Require<InfoFunction>("info")),
+      zorvane_(module_.Require<ZorvaneFunction>("Zorvane")),
+      configure_(module_.Require<ConfigureFunction>("ZorvaneConfigureForTesting")) {}
+
+void ZorvaneModule::Configure(const std::string& runDirectory, const std::string& riddleSiteBase,
+                              const std::string& updatePageUrl) {
+  configure_(runDirectory.c_str(), riddleSiteBase.c_str(), updatePageUrl.c_str());
+}
+
+std::string ZorvaneModule::Info() {
+  const char* descriptor = info_();
+  return descriptor ? descriptor : "";
+}
+
+std::string ZorvaneModule::Event(const char* message, const char* messageType, const char* group,
+                                 const char* member, const char* extra) {
+  const char* reply = zorvane_(message, messageType, group, member, extra);
+  return reply ? reply : "";
+}
+
+std::optional<std::int32_t> AmountInReply(const std::string& reply, const std::string& head) {
+  if (reply.compare(0, head.size(), head) != 0) {
+    return std::nullopt;
+  }
+  std::size_t end = head.size();
+  while (end < reply.size() && reply[end] >= '0' && reply[end] <= '9') {
+    ++end;
+  }
+  if (end == head.size() || end - head.size() > 3) {
+    return std::nullopt;
+  }
+  return std::stoi(reply.substr(head.size(), end - head.size()));
+}
+
+std::int32_t ExpectCorrectGuessReply(const std::string& reply, const std::string& nextQuestion) {
+  const std::optional<std::int32_t> reward = AmountInReply(reply, CorrectHead);
+  EXPECT_TRUE(reward.has_value()) << reply;
+  if (!reward) {
+    return 0;
+  }
+  EXPECT_GE(*reward, 20);
+  EXPECT_LE(*reward, 30);
+  EXPECT_EQ(reply, CorrectHead + std::to_string(*reward) + "元。。\r\n" + nextQuestion);
+  return *reward;
+}
+
+std::int32_t ExpectWrongGuessReply(const std::string& reply) {
+  const std::optional<std::int32_t> penalty = AmountInReply(reply, WrongHead);
+  EXPECT_TRUE(penalty.has_value()) << reply;
+  if (!penalty) {
+    return 0;
+  }
+  EXPECT_GE(*penalty, 2);
+  EXPECT_LE(*penalty, 10);
+  EXPECT_EQ(reply, WrongHead + std::to_string(*penalty) + "元");
+  return *penalty;
+}
+
+std::string BalanceText(double balance) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.13g", balance);
+  return text;
+}
+
+GameTest::GameTest() {
+  std::filesystem::create_directory(runDir_.path() / "Zorva");
+  std::filesystem::create_directory(runDir_.path() / "config");
+  module_.Configure(runDir_.str(), site_.base(), site_.base() + "/update.html");
+}
+
+std::string GameTest::Say(const std::string& group, const std::string& member,
+                          const std::string& message) {
+  return module_.Event(message.c_str(), "2", group.c_str(), member.c_str(), "");
+}
+
+std::filesystem::path GameTest::LedgerFile(const std::string& group) const {
+  return runDir_.path() / "config" / ("签到数据" + group + ".ini");
+}
+
+std::filesystem::path GameTest::StateFile(const std::string& group) const {
+  return runDir_.path() / "Zorva" / (group + ".ini");
+}
+
+void GameTest::SetBalance(const std::string& group, const std::string& member,
+                          const std::string& text) {
+  WriteSetting(LedgerFile(group).string(), member + "--" + group, "总共人民币", text);
+}
+
+std::string GameTest::Balance(const std::string& group, const std::string& member) const {
+  return std::string(ReadSetting(LedgerFile(group).string(), member + "--" + group, "总共人民币"));
+}
+
+std::string GameTest::State(const std::string& group, const std::string& key) const {
+  return std::string(ReadSetting(StateFile(group).string(), "开始", key));
+}
+
+void GameTest::SetState(const std::string& group, const std::string& key,
+                        const std::string& value) {
+  WriteSetting(StateFile(group).string(), "开始", key, value);
+}
+
+std::string GameTest::Snapshot() const {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(runDir_.path())) {
+    files[entry.path().string()] = entry.is_regular_file() ? ReadFileBytes(entry.path()) : "<dir>";
+  }
+  std::string snapshot;
+  for (const auto& [path, bytes] : files) {
+    snapshot += path + "\n" + bytes + "\n";
+  }
+  return snapshot;
+}
+
+std::vector<std::string> GameTest::TakeRequests() {
+  std::vector<std::string> requests = site_.RequestedTargets();
+  site_.ClearRequests();
+  return requests;
+}
+
+}  // namespace zorvane::testing

@@ -1,0 +1,91 @@
+// End-to-end harness for the game: the test build of the module loaded
+// through dlopen, pointed at a run directory of its own and a local riddle
+// site, with helpers that read and write the files the game works on.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "support/loaded_module.h"
+#include "support/riddle_site_fixture.h"
+#include "support/temp_dir.h"
+
+namespace zorvane::testing {
+
+// The exports of the test build of the module.
+class ZorvaneModule {
+ public:
+  ZorvaneModule();
+
+  void Configure(const std::string& runDirectory, const std::string& riddleSiteBase,
+                 const std::string& updatePageUrl);
+  std::string Info();
+  // The reply; a null pointer reads as "".
+  std::string Event(const char* message, const char* messageType, const char* group,
+                    const char* member, const char* extra = "");
+
+ private:
+  using InfoFunction = const char*();
+  using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
+                                      const char*);
+  using ConfigureFunction = void(const char*, const char*, const char*);
+
+  LoadedModule module_;
+  InfoFunction* info_;
+  ZorvaneFunction* zorvane_;
+  ConfigureFunction* configure_;
+};
+
+// The fixed beginnings of the replies that show an amount or a balance.
+inline const std::string CorrectHead = "恭喜猜对 了~！ 本次收获：";
+inline const std::string WrongHead = "不好意思答错了~！再接再厉。。~！\r\n本次扣除：";
+inline const std::string RefusedHead =
+    "对不起，你当前没有更多人民币参加游戏~！\r\n多参加群内活动~！\r\n你当前有：";
+
+// The amount a reply shows ("...：25元..."), or nullopt when it shows none.
+std::optional<std::int32_t> AmountInReply(const std::string& reply, const std::string& head);
+
+// Checks a reply to a correct guess (reward in range, exact bytes, the next
+// question after it) and returns the reward it shows, 0 when it shows none.
+std::int32_t ExpectCorrectGuessReply(const std::string& reply, const std::string& nextQuestion);
+
+// Checks a reply to a wrong guess and returns the penalty it shows, or 0.
+std::int32_t ExpectWrongGuessReply(const std::string& reply);
+
+// A balance as the sign-in module finds it written back: "%.13g".
+std::string BalanceText(double balance);
+
+class GameTest : public ::testing::Test {
+ protected:
+  GameTest();
+
+  // A group message ("2") from member.
+  std::string Say(const std::string& group, const std::string& member, const std::string& message);
+
+  std::filesystem::path LedgerFile(const std::string& group) const;
+  std::filesystem::path StateFile(const std::string& group) const;
+
+  // Through the module's own settings layer, in the test process: the files
+  // are shared with the sign-in module, so the format must round-trip.
+  void SetBalance(const std::string& group, const std::string& member, const std::string& text);
+  // The stored balance text; "" when it is missing.
+  std::string Balance(const std::string& group, const std::string& member) const;
+  std::string State(const std::string& group, const std::string& key) const;
+  void SetState(const std::string& group, const std::string& key, const std::string& value);
+
+  // Every file below the run directory with its bytes, for "nothing changed" checks.
+  std::string Snapshot() const;
+
+  // The riddle site's requests since the last call, as targets.
+  std::vector<std::string> TakeRequests();
+
+  TempDir runDir_;
+  RiddleSite site_;
+  ZorvaneModule module_;
+};
+
+}  // namespace zorvane::testing
