@@ -35,6 +35,15 @@ TextView SkipLeadingControlBytes(TextView t) {
   return t.substr(i);
 }
 
+std::optional<SettingNames> ReadSettingNames(TextView fileName, TextView section, TextView key) {
+  SettingNames names{SkipLeadingControlBytes(fileName), SkipLeadingControlBytes(section),
+                     SkipLeadingControlBytes(key)};
+  if (names.fileName.empty() || names.section.empty() || names.key.empty()) {
+    return std::nullopt;
+  }
+  return names;
+}
+
 bool IsSafeSettingWrite(TextView section, std::optional<TextView> key,
                         std::optional<TextView> value) {
   if (!IsSafeSection(UpToNul(section))) {

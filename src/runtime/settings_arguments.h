@@ -12,6 +12,18 @@ namespace zorvane {
 // the blank) at its start. Later bytes stay, trailing blanks included.
 TextView SkipLeadingControlBytes(TextView t);
 
+// The three names a settings read addresses, as it uses them.
+struct SettingNames {
+  TextView fileName;
+  TextView section;
+  TextView key;
+};
+
+// The names with SkipLeadingControlBytes applied; nullopt when any of them is
+// then empty, in which case the read gives the empty text without touching
+// the file.
+std::optional<SettingNames> ReadSettingNames(TextView fileName, TextView section, TextView key);
+
 // Whether a write of these names and value keeps the file's structure: it
 // is refused when it could add lines, sections or keys other than the one
 // addressed, or could not be read back at all:

@@ -44,14 +44,12 @@ std::optional<Text> EditedContent(TextView content, TextView section, std::optio
 }  // namespace
 
 Text ReadSetting(TextView fileName, TextView section, TextView key, TextView defaultText) {
-  fileName = SkipLeadingControlBytes(fileName);
-  section = SkipLeadingControlBytes(section);
-  key = SkipLeadingControlBytes(key);
-  if (fileName.empty() || section.empty() || key.empty()) {
+  const std::optional<SettingNames> names = ReadSettingNames(fileName, section, key);
+  if (!names) {
     return Text();
   }
-  const SettingsFile file = ReadSettingsFile(NativePath(fileName));
-  const std::optional<TextView> value = ini::FindValue(file.bytes, section, key);
+  const SettingsFile file = ReadSettingsFile(NativePath(names->fileName));
+  const std::optional<TextView> value = ini::FindValue(file.bytes, names->section, names->key);
   return value ? Received(*value) : ReceivedDefault(defaultText);
 }
 

@@ -70,15 +70,13 @@ bool IsMissingFileError(DWORD error) {
 }  // namespace
 
 Text ReadSetting(TextView fileName, TextView section, TextView key, TextView defaultText) {
-  fileName = SkipLeadingControlBytes(fileName);
-  section = SkipLeadingControlBytes(section);
-  key = SkipLeadingControlBytes(key);
-  if (fileName.empty() || section.empty() || key.empty()) {
+  const std::optional<SettingNames> names = ReadSettingNames(fileName, section, key);
+  if (!names) {
     return Text();
   }
-  const Text file(fileName);
-  const Text sectionName(section);
-  const Text keyName(key);
+  const Text file(names->fileName);
+  const Text sectionName(names->section);
+  const Text keyName(names->key);
   const Text fallback(UpToNul(defaultText));
   Text buffer(SettingBufferSize, '\0');
   // The API's count is not needed: the buffer always ends in a NUL.
