@@ -11,7 +11,6 @@
 // after which zenity ends as if Cancel had been pressed.
 #include <errno.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -21,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/gbk_to_utf8.h"
 #include "runtime/run_environment.h"
 
 namespace zorvane {
@@ -46,37 +46,6 @@ constexpr std::int32_t NoBox = 0;
 // Enough of zenity's output to recognise its last lines.
 constexpr std::size_t MaxOutputKept = 4096;
 constexpr char NoDisplay[] = "cannot open display";
-
-// GBK to UTF-8 for zenity; a byte that is not GBK becomes "?".
-std::string GbkToUtf8(TextView gbk) {
-  gbk = gbk.substr(0, gbk.find('\0'));
-  std::string utf8;
-  const iconv_t converter = iconv_open("UTF-8", "GBK");
-  if (converter == reinterpret_cast<iconv_t>(-1)) {
-    for (const char c : gbk) {
-      utf8 += static_cast<unsigned char>(c) < 0x80 ? c : '?';
-    }
-    return utf8;
-  }
-  std::string in(gbk);
-  char* inPtr = in.data();
-  std::size_t inLeft = in.size();
-  char chunk[256];
-  while (inLeft > 0) {
-    char* outPtr = chunk;
-    std::size_t outLeft = sizeof chunk;
-    const std::size_t result = iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
-    utf8.append(chunk, static_cast<std::size_t>(outPtr - chunk));
-    if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      // An invalid or cut character: skip one byte and go on.
-      utf8 += '?';
-      ++inPtr;
-      --inLeft;
-    }
-  }
-  iconv_close(converter);
-  return utf8;
-}
 
 bool HasGraphicalDisplay() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {

@@ -21,10 +21,8 @@ class Converter {
 
   bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-  // Converts input; on a sequence that cannot be converted, calls
-  // onBadSequence, which returns false to give up or true to skip a byte.
-  template <class OnBadSequence>
-  bool Convert(std::string_view input, std::string& output, OnBadSequence onBadSequence) {
+  // Converts all of input; false at the first sequence that cannot be converted.
+  bool Convert(std::string_view input, std::string& output) {
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
     char buffer[256];
@@ -33,14 +31,9 @@ class Converter {
       std::size_t outLeft = sizeof(buffer);
       const std::size_t result = iconv(cd_, &in, &inLeft, &out, &outLeft);
       output.append(buffer, sizeof(buffer) - outLeft);
-      if (result != static_cast<std::size_t>(-1) || errno == E2BIG) {
-        continue;
-      }
-      if (!onBadSequence(output)) {
+      if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
         return false;
       }
-      ++in;
-      --inLeft;
     }
     return true;
   }
@@ -51,26 +44,10 @@ class Converter {
 
 }  // namespace
 
-std::string GbkToUtf8(std::string_view gbk) {
-  Converter converter("UTF-8", "GBK");
-  if (!converter.ok()) {
-    return std::string(gbk);
-  }
-  std::string utf8;
-  converter.Convert(gbk, utf8, [](std::string& output) {
-    output += '?';
-    return true;
-  });
-  return utf8;
-}
-
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
   Converter converter("GBK", "UTF-8");
-  if (!converter.ok()) {
-    return std::nullopt;
-  }
   std::string gbk;
-  if (!converter.Convert(utf8, gbk, [](std::string&) { return false; })) {
+  if (!converter.ok() || !converter.Convert(utf8, gbk)) {
     return std::nullopt;
   }
   return gbk;

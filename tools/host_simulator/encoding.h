@@ -1,4 +1,5 @@
-// Between the module's GBK and the terminal's UTF-8.
+// The terminal's UTF-8 as the module's GBK. The other way is the module's
+// own zorvane::GbkToUtf8 (runtime/gbk_to_utf8.h).
 #pragma once
 
 #include <optional>
@@ -6,9 +7,6 @@
 #include <string_view>
 
 namespace host_simulator {
-
-// GBK bytes as UTF-8; a byte sequence that is not GBK shows as "?".
-std::string GbkToUtf8(std::string_view gbk);
 
 // UTF-8 as GBK bytes; nullopt when the text is not UTF-8 or holds a
 // character that GBK lacks.

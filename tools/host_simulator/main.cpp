@@ -15,6 +15,7 @@
 #include "demo.h"
 #include "encoding.h"
 #include "options.h"
+#include "runtime/gbk_to_utf8.h"
 #include "session.h"
 #include "signin_ledger.h"
 #include "zorvane_module.h"
@@ -100,8 +101,8 @@ int Run(const Options& options) {
 
   const SigninLedger ledger(runDirectory, options.group, options.member);
   if (!ledger.SeedIfMissing()) {
-    std::cerr << "host_simulator: cannot write the sign-in file " << GbkToUtf8(ledger.FilePath())
-              << "\n";
+    std::cerr << "host_simulator: cannot write the sign-in file "
+              << zorvane::GbkToUtf8(ledger.FilePath()) << "\n";
     return 2;
   }
   std::cout << "module: " << options.modulePath << "\nrun directory: " << runDirectory << "\ngroup "

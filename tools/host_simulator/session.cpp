@@ -3,14 +3,14 @@
 #include <iostream>
 #include <utility>
 
-#include "encoding.h"
+#include "runtime/gbk_to_utf8.h"
 
 namespace host_simulator {
 namespace {
 
 // Every line of a GBK text, indented, in UTF-8.
 void SayIndented(std::string_view gbk) {
-  std::string text = GbkToUtf8(gbk);
+  std::string text = zorvane::GbkToUtf8(gbk);
   std::erase(text, '\r');
   std::size_t start = 0;
   while (start < text.size()) {
@@ -26,7 +26,7 @@ void SayIndented(std::string_view gbk) {
 }  // namespace
 
 void Say(std::string_view gbk) {
-  std::string text = GbkToUtf8(gbk);
+  std::string text = zorvane::GbkToUtf8(gbk);
   std::erase(text, '\r');
   std::cout << text;
 }
@@ -59,7 +59,7 @@ Exchange Session::Send(const std::string& message) {
 
 void Session::ShowBalance() const {
   const std::optional<std::string> balance = ledger_.BalanceText();
-  std::cout << "  balance: " << (balance ? GbkToUtf8(*balance) : "(none)") << std::endl;
+  std::cout << "  balance: " << (balance ? zorvane::GbkToUtf8(*balance) : "(none)") << std::endl;
 }
 
 }  // namespace host_simulator
