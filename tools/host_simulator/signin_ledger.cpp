@@ -1,12 +1,10 @@
 #include "signin_ledger.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <utility>
 
-#include "ini_file.h"
+#include "runtime/run_environment.h"
+#include "runtime/settings.h"
 
 namespace host_simulator {
 namespace {
@@ -29,7 +27,13 @@ std::string SigninLedger::section() const {
 }
 
 std::optional<std::string> SigninLedger::BalanceText() const {
-  return ReadIniValue(FilePath(), section(), BalanceKey);
+  // A missing key reads as the empty text. No balance is ever legitimately
+  // empty, so the empty text means there is none.
+  const zorvane::Text text = zorvane::ReadSetting(FilePath(), section(), BalanceKey);
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  return std::string(text);
 }
 
 double SigninLedger::Balance() const {
@@ -39,10 +43,10 @@ double SigninLedger::Balance() const {
 
 bool SigninLedger::SetBalance(const std::string& text) const {
   const std::string folder = runDirectory_ + "/config";
-  if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+  if (!zorvane::CreateDir(folder) && !zorvane::FileExists(folder)) {
     return false;
   }
-  return WriteIniValue(FilePath(), section(), BalanceKey, text);
+  return zorvane::WriteSetting(FilePath(), section(), BalanceKey, text);
 }
 
 bool SigninLedger::SeedIfMissing() const {

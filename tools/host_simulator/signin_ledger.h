@@ -19,7 +19,8 @@ class SigninLedger {
   // runDirectory + "/config/签到数据" + group + ".ini" (GBK bytes).
   std::string FilePath() const;
 
-  // The stored balance text, or nullopt when there is none.
+  // The stored balance text, or nullopt when there is none (an empty one
+  // counts as none).
   std::optional<std::string> BalanceText() const;
 
   // The stored balance as a number (0 when there is none).
