@@ -17,11 +17,6 @@ bool IsSafeIdentifier(TextView text) {
   if (text.empty() || text == "." || text == "..") {
     return false;
   }
-  // Settings files drop blanks around names when they read but not when
-  // they write: a member " 1" would be charged in a section never read.
-  if (text.front() == ' ' || text.back() == ' ') {
-    return false;
-  }
   for (const char byte : text) {
     // Checked byte by byte, the second byte of a double-byte character
     // included: a reader that splits paths bytewise must see no separator.

@@ -6,8 +6,8 @@
 
 namespace zorvane {
 
-// False for the empty text, "." and "..", a text that begins or ends with a
-// blank, and a text holding a byte below 0x20 or any of \ / : * ? " < > | [ ] =.
+// False for the empty text, "." and "..", and for a text holding a byte
+// below 0x20 or any of \ / : * ? " < > | [ ] =.
 bool IsSafeIdentifier(TextView text);
 
 }  // namespace zorvane

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "support/hex.h"
 #include "support/loaded_module.h"
 #include "support/local_http_server.h"
 #include "support/riddle_site_fixture.h"
@@ -140,15 +141,6 @@ class Descriptor : public ::testing::Test {
   LoadedModule module_;
   const char* (*info_)();
 };
-
-std::string Hex(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (const unsigned char byte : bytes) {
-    hex += {digits[byte >> 4], digits[byte & 15], ' '};
-  }
-  return hex;
-}
 
 TEST_F(Descriptor, IsTheTenLinesByteForByteOnEveryCall) {
   const std::string descriptor = Info();
