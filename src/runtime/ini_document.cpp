@@ -253,17 +253,31 @@ TextView Unquote(TextView value) {
   return value;
 }
 
-std::optional<TextView> FindValue(TextView content, TextView section, TextView key) {
+namespace {
+
+// Where the key's line is, the names taken without the blanks around them;
+// nullopt when either name is empty or the key is not in the section.
+std::optional<Location> LocateKeyLine(TextView content, TextView section, TextView key) {
   section = TrimBlanks(section);
   key = TrimBlanks(key);
   if (section.empty() || key.empty()) {
     return std::nullopt;
   }
-  const Location found = Locate(content, section, key);
+  Location found = Locate(content, section, key);
   if (!found.keyLine) {
     return std::nullopt;
   }
-  return Unquote(found.key.value);
+  return found;
+}
+
+}  // namespace
+
+std::optional<TextView> FindValue(TextView content, TextView section, TextView key) {
+  const std::optional<Location> found = LocateKeyLine(content, section, key);
+  if (!found) {
+    return std::nullopt;
+  }
+  return Unquote(found->key.value);
 }
 
 std::optional<Text> SetValue(TextView content, TextView section, TextView key, TextView value) {
@@ -299,16 +313,11 @@ std::optional<Text> SetValue(TextView content, TextView section, TextView key, T
 }
 
 std::optional<Text> DeleteKey(TextView content, TextView section, TextView key) {
-  section = TrimBlanks(section);
-  key = TrimBlanks(key);
-  if (section.empty() || key.empty()) {
+  const std::optional<Location> found = LocateKeyLine(content, section, key);
+  if (!found) {
     return std::nullopt;
   }
-  const Location found = Locate(content, section, key);
-  if (!found.keyLine) {
-    return std::nullopt;
-  }
-  return Splice(content, found.keyLine->begin, found.keyLine->end, {});
+  return Splice(content, found->keyLine->begin, found->keyLine->end, {});
 }
 
 std::optional<Text> DeleteSection(TextView content, TextView section) {
