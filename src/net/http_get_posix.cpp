@@ -151,7 +151,7 @@ void SetRequestOptions(CURL* handle, const std::string& url, const HttpLimits& l
 // other. Whatever ends the transfer (time-out, cap, broken connection), the
 // bytes kept so far are the result.
 ByteBuffer HttpGet(TextView url) {
-  url = url.substr(0, url.find('\0'));
+  url = UpToNul(url);
   if (url.empty()) {
     return ByteBuffer();
   }

@@ -247,7 +247,7 @@ void Fetch(const char* url, ByteBuffer& result) {
 // the bytes received before it (the empty buffer when there are none).
 ByteBuffer HttpGet(TextView url) {
   ByteBuffer result;
-  url = url.substr(0, url.find('\0'));
+  url = UpToNul(url);
   if (url.empty()) {
     return result;
   }

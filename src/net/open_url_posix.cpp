@@ -69,7 +69,7 @@ void Reap(pid_t child) {
 
 void OpenUrl(std::optional<TextView> url) {
   const TextView given = url.value_or(TextView(DefaultOpenUrl));
-  std::string target(given.substr(0, given.find('\0')));
+  std::string target(UpToNul(given));
   std::string program = "xdg-open";
   char* const argv[] = {program.data(), target.data(), nullptr};
   const DetachedStart start;

@@ -9,7 +9,7 @@ namespace zorvane {
 
 void OpenUrl(std::optional<TextView> url) {
   const TextView given = url.value_or(TextView(DefaultOpenUrl));
-  const Text target(given.substr(0, given.find('\0')));
+  const Text target(UpToNul(given));
   // The shell may hand the URL to COM components. COM is set up for this call
   // only (not at load, which runs under the loader lock) and undone only if
   // this call set it up or added a reference to it.

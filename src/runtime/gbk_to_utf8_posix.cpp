@@ -17,7 +17,7 @@ std::string AsciiOnly(TextView gbk) {
 }  // namespace
 
 std::string GbkToUtf8(TextView gbk) {
-  gbk = gbk.substr(0, gbk.find('\0'));
+  gbk = UpToNul(gbk);
   const iconv_t converter = iconv_open("UTF-8", "GBK");
   if (converter == reinterpret_cast<iconv_t>(-1)) {
     return AsciiOnly(gbk);

@@ -21,7 +21,7 @@ std::size_t NativeRunDirectoryPrefix(TextView path) {
 }  // namespace
 
 std::string NativePath(TextView path) {
-  path = path.substr(0, path.find('\0'));
+  path = UpToNul(path);
   std::string native(path);
   for (std::size_t i = NativeRunDirectoryPrefix(path); i < native.size(); ++i) {
     if ((static_cast<unsigned char>(native[i]) & 0x80) != 0) {

@@ -29,7 +29,7 @@ Text RunDirectory() {
 }
 
 void SetRunDirectoryForTesting(TextView directory) {
-  RecordedRunDirectory() = Text(directory.substr(0, directory.find('\0')));
+  RecordedRunDirectory() = Text(UpToNul(directory));
 }
 
 Text CutBeforeLastBackslash(TextView executablePath) {

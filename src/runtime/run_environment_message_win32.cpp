@@ -9,10 +9,6 @@ namespace {
 constexpr std::int32_t SystemModal = 0x1000;  // MB_SYSTEMMODAL
 constexpr std::int32_t TaskModal = 0x2000;    // MB_TASKMODAL
 
-Text Terminated(TextView text) {
-  return Text(text.substr(0, text.find('\0')));
-}
-
 std::int32_t ButtonCode(int pressed) {
   switch (pressed) {
     case IDOK:
@@ -37,8 +33,8 @@ std::int32_t ButtonCode(int pressed) {
 }  // namespace
 
 std::int32_t ShowMessage(TextView message, std::int32_t flags, std::optional<TextView> caption) {
-  const Text text = Terminated(message);
-  const Text title = Terminated(caption.value_or(TextView(DefaultMessageCaption)));
+  const Text text(UpToNul(message));
+  const Text title(UpToNul(caption.value_or(TextView(DefaultMessageCaption))));
   // Task-modal unless the caller asked for system-modal: with no owner window
   // the box still holds back the calling thread's other windows.
   const std::int32_t style = (flags & SystemModal) != 0 ? flags : (flags | TaskModal);

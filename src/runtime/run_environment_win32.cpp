@@ -6,14 +6,6 @@
 #include "runtime/run_environment.h"
 
 namespace zorvane {
-namespace {
-
-// A NUL-terminated copy for the Win32 calls, cut at the view's first NUL.
-Text Terminated(TextView text) {
-  return Text(text.substr(0, text.find('\0')));
-}
-
-}  // namespace
 
 Text DiscoverHostFolder() {
   char path[260];
@@ -30,7 +22,7 @@ void EnterFolder(const Text& folder) {
 // FindFirstFileA, so that a folder counts as well as a file and wildcards in
 // the last part of the path match.
 bool FileExists(TextView path) {
-  const Text terminated = Terminated(path);
+  const Text terminated(UpToNul(path));
   WIN32_FIND_DATAA found;
   const HANDLE search = FindFirstFileA(terminated.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
@@ -41,7 +33,7 @@ bool FileExists(TextView path) {
 }
 
 bool CreateDir(TextView path) {
-  const Text terminated = Terminated(path);
+  const Text terminated(UpToNul(path));
   return CreateDirectoryA(terminated.c_str(), nullptr) != 0;
 }
 

@@ -5,10 +5,6 @@
 namespace zorvane {
 namespace {
 
-TextView UpToNul(TextView t) {
-  return t.substr(0, t.find('\0'));
-}
-
 bool HasLineBreak(TextView t) {
   return t.find_first_of("\r\n") != TextView::npos;
 }

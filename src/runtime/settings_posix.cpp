@@ -11,10 +11,6 @@
 namespace zorvane {
 namespace {
 
-TextView UpToNul(TextView t) {
-  return t.substr(0, t.find('\0'));
-}
-
 // What the caller receives through a buffer of SettingBufferSize bytes: the
 // text up to a NUL, cut to leave room for the buffer's own NUL.
 Text Received(TextView value) {

@@ -11,10 +11,6 @@
 namespace zorvane {
 namespace {
 
-TextView UpToNul(TextView t) {
-  return t.substr(0, t.find('\0'));
-}
-
 const char* OrNull(const std::optional<Text>& t) {
   return t ? t->c_str() : nullptr;
 }

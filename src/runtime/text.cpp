@@ -6,12 +6,6 @@
 namespace zorvane {
 namespace {
 
-// A text ends at its first NUL, whatever the view around it holds.
-TextView UpToNul(TextView t) {
-  const std::size_t nul = t.find('\0');
-  return nul == TextView::npos ? t : t.substr(0, nul);
-}
-
 bool StartsDoubleByteCharacter(char byte) {
   return (static_cast<unsigned char>(byte) & 0x80) != 0;
 }
@@ -32,6 +26,11 @@ bool MatchesAt(TextView haystack, std::size_t at, TextView needle, bool ignoreCa
 }
 
 }  // namespace
+
+// A text ends at its first NUL, whatever the view around it holds.
+TextView UpToNul(TextView t) {
+  return t.substr(0, t.find('\0'));
+}
 
 Text CopyText(const char* t) {
   return t == nullptr ? Text() : Text(t);

@@ -49,6 +49,9 @@ using Text = std::basic_string<char, std::char_traits<char>, TextAllocator<char>
 // A borrowed text. Operations read it only up to its first NUL byte.
 using TextView = std::string_view;
 
+// t as far as its first NUL: how every operation reads a view.
+TextView UpToNul(TextView t);
+
 // A copy of a C string from outside the module; null gives the empty text.
 Text CopyText(const char* t);
 
