@@ -5,14 +5,6 @@
 namespace zorvane::ini {
 namespace {
 
-bool StartsTwoByteCharacter(char byte) {
-  return (static_cast<unsigned char>(byte) & 0x80) != 0;
-}
-
-char FoldAsciiLetter(char byte) {
-  return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
-}
-
 TextView TrimLeadingBlanks(TextView t) {
   std::size_t i = 0;
   while (i < t.size() && IsBlank(t[i])) {
@@ -50,7 +42,7 @@ TextView TextOf(TextView content, const Line& line) {
 // line has no "]". A two-byte character's second byte is never the "]".
 std::optional<TextView> HeaderNameFrom(TextView text, std::size_t open) {
   for (std::size_t i = open + 1; i < text.size() && text[i] != '\n'; ++i) {
-    if (StartsTwoByteCharacter(text[i])) {
+    if (StartsDoubleByteCharacter(text[i])) {
       ++i;  // A first byte right before the line's end takes nothing with it.
       if (i < text.size() && text[i] == '\n') {
         return std::nullopt;
@@ -217,7 +209,7 @@ TextView TrimBlanks(TextView t) {
 
 std::size_t FindByteCharacter(TextView t, char c) {
   for (std::size_t i = 0; i < t.size(); ++i) {
-    if (StartsTwoByteCharacter(t[i])) {
+    if (StartsDoubleByteCharacter(t[i])) {
       ++i;
     } else if (t[i] == c) {
       return i;
@@ -231,7 +223,7 @@ bool NamesEqual(TextView a, TextView b) {
     return false;
   }
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (StartsTwoByteCharacter(a[i])) {
+    if (StartsDoubleByteCharacter(a[i])) {
       // Both texts agree up to here, so b has a character starting at i too;
       // its second byte may look like a letter but must match exactly.
       if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1])) {

@@ -24,7 +24,7 @@ std::string NativePath(TextView path) {
   path = UpToNul(path);
   std::string native(path);
   for (std::size_t i = NativeRunDirectoryPrefix(path); i < native.size(); ++i) {
-    if ((static_cast<unsigned char>(native[i]) & 0x80) != 0) {
+    if (StartsDoubleByteCharacter(native[i])) {
       ++i;  // The second byte of a two-byte character is never a separator.
     } else if (native[i] == '\\') {
       native[i] = '/';

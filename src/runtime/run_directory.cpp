@@ -33,23 +33,19 @@ void SetRunDirectoryForTesting(TextView directory) {
 }
 
 Text CutBeforeLastBackslash(TextView executablePath) {
+  const TextView path = UpToNul(executablePath);
   std::size_t lastBackslash = TextView::npos;
-  for (std::size_t i = 0; i < executablePath.size() && executablePath[i] != '\0'; ++i) {
-    const auto byte = static_cast<unsigned char>(executablePath[i]);
-    if (byte >= 0x80) {
-      // A two-byte character: its second byte, even 0x5C, is not a backslash.
-      if (i + 1 >= executablePath.size() || executablePath[i + 1] == '\0') {
-        break;
-      }
-      ++i;
-    } else if (byte == '\\') {
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (StartsDoubleByteCharacter(path[i])) {
+      ++i;  // The second byte, even 0x5C, is not a backslash.
+    } else if (path[i] == '\\') {
       lastBackslash = i;
     }
   }
   if (lastBackslash == TextView::npos) {
     return Text();
   }
-  return Text(executablePath.substr(0, lastBackslash));
+  return Text(path.substr(0, lastBackslash));
 }
 
 }  // namespace zorvane

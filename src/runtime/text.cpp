@@ -6,14 +6,6 @@
 namespace zorvane {
 namespace {
 
-bool StartsDoubleByteCharacter(char byte) {
-  return (static_cast<unsigned char>(byte) & 0x80) != 0;
-}
-
-char FoldAsciiLetter(char byte) {
-  return (byte >= 'A' && byte <= 'Z') ? byte - 'A' + 'a' : byte;
-}
-
 bool MatchesAt(TextView haystack, std::size_t at, TextView needle, bool ignoreCase) {
   for (std::size_t k = 0; k < needle.size(); ++k) {
     const char a = haystack[at + k];

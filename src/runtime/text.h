@@ -49,6 +49,16 @@ using Text = std::basic_string<char, std::char_traits<char>, TextAllocator<char>
 // A borrowed text. Operations read it only up to its first NUL byte.
 using TextView = std::string_view;
 
+// True for a byte from 0x80 up: the first of a two-byte GBK character.
+inline bool StartsDoubleByteCharacter(char byte) {
+  return (static_cast<unsigned char>(byte) & 0x80) != 0;
+}
+
+// A to Z as a to z; every other byte as it is.
+inline char FoldAsciiLetter(char byte) {
+  return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
+}
+
 // t as far as its first NUL: how every operation reads a view.
 TextView UpToNul(TextView t);
 
