@@ -11,8 +11,6 @@
 // after which zenity ends as if Cancel had been pressed.
 #include <errno.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/child_start_posix.h"
 #include "runtime/gbk_to_utf8.h"
 #include "runtime/run_environment.h"
 
@@ -159,17 +158,6 @@ std::string ReadAll(int fd) {
   }
 }
 
-bool WaitFor(pid_t child, int& status) {
-  for (;;) {
-    if (waitpid(child, &status, 0) == child) {
-      return true;
-    }
-    if (errno != EINTR) {
-      return false;  // e.g. the host reaps its children itself
-    }
-  }
-}
-
 // Starts zenity with arguments and waits until it ends.
 Finished RunZenity(const std::vector<std::string>& arguments) {
   Finished finished;
@@ -184,32 +172,12 @@ Finished RunZenity(const std::vector<std::string>& arguments) {
   if (pipe2(output, O_CLOEXEC) != 0) {
     return finished;
   }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
-  // None of the host's files or sockets go with it.
-  posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-
-  // Signals blocked or ignored by the host are not zenity's business.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t signals;
-  sigemptyset(&signals);
-  posix_spawnattr_setsigmask(&attributes, &signals);
-  sigfillset(&signals);
-  posix_spawnattr_setsigdefault(&attributes, &signals);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
   pid_t child = 0;
-  const int spawned = posix_spawnp(&child, "zenity", &actions, &attributes, argv.data(), environ);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
+  const int spawned = ChildStart(output[1], /*ownSession=*/false).Spawn(&child, argv.data());
   close(output[1]);
   if (spawned == 0) {
     finished.output = ReadAll(output[0]);
-    finished.ran = WaitFor(child, finished.status);
+    finished.ran = WaitForChild(child, finished.status);
   }
   close(output[0]);
   return finished;
