@@ -34,7 +34,7 @@ void StoreAnswer(TextView group, TextView answer) {
 
 void StoreNextPath(TextView group, TextView nextPath) {
   const Text path = WithoutLineBreaks(nextPath);
-  if (path.empty() || !IsSiteRelativePath(path)) {
+  if (!IsSiteRelativePath(path)) {  // the empty path included
     return;
   }
   WriteSetting(StateFilePath(group), StateSection, CurrentPathKey, path);

@@ -18,6 +18,9 @@ struct HttpLimits {
   std::size_t maxBodyBytes = 16u * 1024u * 1024u;
 };
 
+// Sent as the User-Agent of every request, on every platform.
+inline constexpr char UserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+
 // The body of url (http or https only), whatever the status.
 ByteBuffer HttpGet(TextView url);
 

@@ -10,7 +10,6 @@
 namespace zorvane {
 namespace {
 
-constexpr char UserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 constexpr long MaxRedirects = 10;
 
 // The module's one curl handle: made by the first request that needs it (not

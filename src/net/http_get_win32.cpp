@@ -16,7 +16,6 @@
 namespace zorvane {
 namespace {
 
-constexpr char UserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 constexpr DWORD CanonicalUrlSize = 2084;
 constexpr DWORD HostNameSize = 256;
 constexpr DWORD UrlPathSize = 2048;
