@@ -7,7 +7,8 @@
 namespace zorvane {
 
 // False for the empty text, "." and "..", and for a text holding a byte
-// below 0x20 or any of \ / : * ? " < > | [ ] =.
+// below 0x20 or any of \ / : * ? " < > | [ ] =, and for a text that is not
+// valid GBK.
 bool IsSafeIdentifier(TextView text);
 
 }  // namespace zorvane

@@ -49,24 +49,18 @@ Significant SplitScientific(std::string_view scientific) {
   return result;
 }
 
-// Nearest, ties by the binary value (to_chars rounds the exact value).
-Significant RoundToNearest(double magnitude, int precision) {
-  char buffer[64];
+// The value's decimal digits, rounded to nearest by to_chars.
+Significant Digits(double magnitude, int precision) {
+  char buffer[800];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
                                  std::chars_format::scientific, precision - 1)
                        .ptr;
   return SplitScientific(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
-// Exact decimal ties round away from zero. A float's exact decimal expansion has
-// at most 112 significant digits, so 120 digits hold it whole.
-Significant RoundHalfAwayFromZero(float magnitude, int precision) {
-  char buffer[160];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(magnitude),
-                                 std::chars_format::scientific, 120)
-                       .ptr;
-  Significant exact =
-      SplitScientific(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+// The first `precision` of digits, the rest rounded off: up when the first
+// digit dropped is 5 or more.
+Significant RoundedUpFromFive(Significant exact, int precision) {
   const bool roundUp = exact.digits[static_cast<std::size_t>(precision)] >= '5';
   exact.digits.resize(static_cast<std::size_t>(precision));
   if (roundUp) {
@@ -83,6 +77,19 @@ Significant RoundHalfAwayFromZero(float magnitude, int precision) {
     }
   }
   return exact;
+}
+
+// Nearest, exact decimal ties away from zero, as the C runtime of Windows
+// rounds. A tie shows as a 5 followed by zeros in the value's first
+// precision + 4 digits; only then is the exact expansion (at most 767
+// significant digits for a double) worth writing out.
+Significant RoundHalfAwayFromZero(double magnitude, int precision) {
+  const Significant near = Digits(magnitude, precision + 4);
+  const std::string_view dropped = std::string_view(near.digits).substr(precision);
+  if (dropped != "5000") {
+    return Digits(magnitude, precision);
+  }
+  return RoundedUpFromFive(Digits(magnitude, 770), precision);
 }
 
 void AppendWithoutTrailingZeros(Text& out, std::string_view integerPart,
@@ -187,8 +194,9 @@ Text FormatValue(float value) {
     return NonFiniteText(value);
   }
   constexpr int kPrecision = 6;
-  return GeneralForm(std::signbit(value), RoundHalfAwayFromZero(std::fabs(value), kPrecision),
-                     kPrecision);
+  // A float's exact decimal expansion has at most 112 significant digits.
+  return GeneralForm(std::signbit(value),
+                     RoundedUpFromFive(Digits(std::fabs(value), 120), kPrecision), kPrecision);
 }
 
 Text FormatValue(double value) {
@@ -196,7 +204,8 @@ Text FormatValue(double value) {
     return NonFiniteText(value);
   }
   constexpr int kPrecision = 13;
-  return GeneralForm(std::signbit(value), RoundToNearest(std::fabs(value), kPrecision), kPrecision);
+  return GeneralForm(std::signbit(value), RoundHalfAwayFromZero(std::fabs(value), kPrecision),
+                     kPrecision);
 }
 
 // The whole part names the day and the fraction the time of day, also below

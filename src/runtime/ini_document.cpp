@@ -1,5 +1,7 @@
 #include "runtime/ini_document.h"
 
+#include <string.h>
+
 #include <cstring>
 
 namespace zorvane::ini {
@@ -13,8 +15,16 @@ TextView TrimLeadingBlanks(TextView t) {
   return t.substr(i);
 }
 
+bool StartsTwoByteCharacter(char byte, Encoding encoding) {
+  return encoding == Encoding::Gbk && StartsDoubleByteCharacter(byte);
+}
+
+bool IsLineBreak(char byte) {
+  return byte == '\r' || byte == '\n';
+}
+
 // One line of the file as byte offsets: [begin, textEnd) is its text,
-// [textEnd, end) its line break ("\r\n", "\n" or nothing on the last line).
+// [textEnd, end) its line break ("\r\n", "\n", "\r" or nothing on the last line).
 struct Line {
   std::size_t begin = 0;
   std::size_t textEnd = 0;
@@ -24,85 +34,117 @@ struct Line {
 };
 
 Line LineAt(TextView content, std::size_t begin) {
-  const void* lf = std::memchr(content.data() + begin, '\n', content.size() - begin);
-  if (lf == nullptr) {
-    return {begin, content.size(), content.size()};
+  std::size_t at = begin;
+  while (at < content.size() && !IsLineBreak(content[at])) {
+    ++at;
   }
-  const std::size_t at = static_cast<const char*>(lf) - content.data();
-  const std::size_t textEnd = (at > begin && content[at - 1] == '\r') ? at - 1 : at;
-  return {begin, textEnd, at + 1};
+  if (at == content.size()) {
+    return {begin, at, at};
+  }
+  const bool crlf = content[at] == '\r' && at + 1 < content.size() && content[at + 1] == '\n';
+  return {begin, at, at + (crlf ? 2 : 1)};
+}
+
+// The first byte of the line that holds position at.
+std::size_t LineBeginOf(TextView content, std::size_t at) {
+  while (at > 0 && !IsLineBreak(content[at - 1])) {
+    --at;
+  }
+  return at;
 }
 
 TextView TextOf(TextView content, const Line& line) {
   return content.substr(line.begin, line.textEnd - line.begin);
 }
 
-// The name of a header whose "[" is at position open of text: the bytes up
-// to the first "]" character on that line, blanks trimmed; nullopt when the
-// line has no "]". A two-byte character's second byte is never the "]".
-std::optional<TextView> HeaderNameFrom(TextView text, std::size_t open) {
-  for (std::size_t i = open + 1; i < text.size() && text[i] != '\n'; ++i) {
-    if (StartsDoubleByteCharacter(text[i])) {
-      ++i;  // A first byte right before the line's end takes nothing with it.
-      if (i < text.size() && text[i] == '\n') {
-        return std::nullopt;
-      }
-    } else if (text[i] == ']') {
-      return TrimBlanks(text.substr(open + 1, i - open - 1));
-    }
-  }
-  return std::nullopt;
-}
-
-// The section name of a header line; nullopt for any other line.
-std::optional<TextView> HeaderName(TextView text) {
+// The section name of a header line: the bytes between its "[" and its last
+// "]" character, blanks trimmed; nullopt for any other line.
+std::optional<TextView> HeaderName(TextView text, Encoding encoding) {
   text = TrimLeadingBlanks(text);
   if (text.empty() || text[0] != '[') {
     return std::nullopt;
   }
-  return HeaderNameFrom(text, 0);
+  std::size_t close = TextView::npos;
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    if (StartsTwoByteCharacter(text[i], encoding)) {
+      ++i;
+    } else if (text[i] == ']') {
+      close = i;
+    }
+  }
+  if (close == TextView::npos) {
+    return std::nullopt;
+  }
+  return TrimBlanks(text.substr(1, close - 1));
 }
 
 struct KeyLine {
   TextView name;
-  TextView value;
+  std::optional<TextView> value;  // none when the line has no "="
 };
 
-// The name and trimmed value of a key line; nullopt for any other line.
+// The name and trimmed value of a line that is neither a header nor blank.
 // "=" (0x3D) is never the second byte of a GBK character, so a byte search
 // finds the real one.
-std::optional<KeyLine> ParseKeyLine(TextView text) {
-  text = TrimLeadingBlanks(text);
-  if (text.empty() || text[0] == '[' || text[0] == ';') {
-    return std::nullopt;
-  }
+KeyLine ParseKeyLine(TextView text) {
   const std::size_t equals = text.find('=');
   if (equals == TextView::npos) {
-    return std::nullopt;
+    return KeyLine{TrimBlanks(text), std::nullopt};
   }
   return KeyLine{TrimBlanks(text.substr(0, equals)), TrimBlanks(text.substr(equals + 1))};
-}
-
-// The first byte of the line holding position at when only blanks precede
-// at on that line. A "[" that is the second byte of a GBK character follows
-// its first byte, which is no blank, so it is never taken for a header's.
-std::optional<std::size_t> LineBeginBeforeBlanks(TextView content, std::size_t at) {
-  for (std::size_t i = at; i > 0; --i) {
-    if (content[i - 1] == '\n') {
-      return i;
-    }
-    if (!IsBlank(content[i - 1])) {
-      return std::nullopt;
-    }
-  }
-  return 0;
 }
 
 bool IsAllBlank(TextView text) {
   return TrimLeadingBlanks(text).empty();
 }
 
-// Where a section and a key of it lie in the file, found in one scan.
+bool HasAsciiLetter(TextView name, Encoding encoding) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (StartsTwoByteCharacter(name[i], encoding)) {
+      ++i;
+    } else if ((name[i] >= 'A' && name[i] <= 'Z') || (name[i] >= 'a' && name[i] <= 'z')) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The header line of the first section named section, line by line.
+std::optional<Line> FindHeaderByLines(TextView content, TextView section, Encoding encoding) {
+  for (std::size_t pos = 0; pos < content.size();) {
+    const Line line = LineAt(content, pos);
+    const std::optional<TextView> name = HeaderName(TextOf(content, line), encoding);
+    if (name && NamesEqual(*name, section, encoding)) {
+      return line;
+    }
+    pos = line.end;
+  }
+  return std::nullopt;
+}
+
+// The same for a name without letters, whose bytes must then appear in the
+// header as they are: only the lines holding them need parsing, and memmem
+// passes over all others quickly. Matches come in file order, so the first
+// header found is the first one in the file.
+std::optional<Line> FindHeaderByName(TextView content, TextView section, Encoding encoding) {
+  for (std::size_t pos = 0; pos < content.size();) {
+    const void* hit =
+        ::memmem(content.data() + pos, content.size() - pos, section.data(), section.size());
+    if (hit == nullptr) {
+      return std::nullopt;
+    }
+    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - content.data());
+    const Line line = LineAt(content, LineBeginOf(content, at));
+    const std::optional<TextView> name = HeaderName(TextOf(content, line), encoding);
+    if (name && NamesEqual(*name, section, encoding)) {
+      return line;
+    }
+    pos = line.end;  // a line holds one header name at most
+  }
+  return std::nullopt;
+}
+
+// Where a section and a key of it lie in the file.
 struct Location {
   bool sectionFound = false;
   std::size_t sectionBegin = 0;  // the header line's first byte
@@ -115,50 +157,37 @@ struct Location {
 
 // Finds the first section named section and, when key is not empty, the
 // first key line named key in it. The scan stops as soon as the key is found.
-Location Locate(TextView content, TextView section, TextView key) {
+Location Locate(TextView content, TextView section, TextView key, Encoding encoding) {
   Location found;
-  std::size_t pos = 0;
-  // Headers are found by their "[" rather than line by line: most lines of a
-  // large file hold none, and memchr passes over them quickly.
-  while (!found.sectionFound) {
-    const void* bracket = std::memchr(content.data() + pos, '[', content.size() - pos);
-    if (bracket == nullptr) {
-      return found;
-    }
-    const std::size_t at = static_cast<const char*>(bracket) - content.data();
-    pos = at + 1;
-    const std::optional<std::size_t> lineBegin = LineBeginBeforeBlanks(content, at);
-    if (!lineBegin) {
-      continue;
-    }
-    const std::optional<TextView> name = HeaderNameFrom(content, at);
-    if (name && NamesEqual(*name, section)) {
-      const Line line = LineAt(content, *lineBegin);
-      found.sectionFound = true;
-      found.sectionBegin = line.begin;
-      found.lastFilled = line;
-      pos = line.end;
-    }
+  const std::optional<Line> header = HasAsciiLetter(section, encoding)
+                                         ? FindHeaderByLines(content, section, encoding)
+                                         : FindHeaderByName(content, section, encoding);
+  if (!header) {
+    return found;
   }
-  while (pos < content.size()) {
+  found.sectionFound = true;
+  found.sectionBegin = header->begin;
+  found.lastFilled = *header;
+  for (std::size_t pos = header->end; pos < content.size();) {
     const Line line = LineAt(content, pos);
     const TextView text = TextOf(content, line);
-    if (HeaderName(text)) {
+    pos = line.end;
+    if (IsAllBlank(text)) {
+      continue;
+    }
+    if (HeaderName(text, encoding)) {
       found.sectionEnd = line.begin;
       return found;
     }
     if (!key.empty()) {
-      const std::optional<KeyLine> keyLine = ParseKeyLine(text);
-      if (keyLine && NamesEqual(keyLine->name, key)) {
+      const KeyLine keyLine = ParseKeyLine(text);
+      if (NamesEqual(keyLine.name, key, encoding)) {
         found.keyLine = line;
-        found.key = *keyLine;
+        found.key = keyLine;
         return found;
       }
     }
-    if (!IsAllBlank(text)) {
-      found.lastFilled = line;
-    }
-    pos = line.end;
+    found.lastFilled = line;
   }
   found.sectionEnd = content.size();
   return found;
@@ -167,28 +196,27 @@ Location Locate(TextView content, TextView section, TextView key) {
 // The line break of the file's first line; CRLF, as Windows writes, when
 // the file has none yet.
 TextView LineBreakOf(TextView content) {
-  const std::size_t lf = content.find('\n');
-  if (lf != TextView::npos && (lf == 0 || content[lf - 1] != '\r')) {
-    return "\n";
+  const Line first = LineAt(content, 0);
+  if (!first.HasLineBreak()) {
+    return "\r\n";
   }
-  return "\r\n";
+  return content.substr(first.textEnd, first.end - first.textEnd);
 }
 
-// content with [begin, end) replaced by the pieces.
-Text Splice(TextView content, std::size_t begin, std::size_t end,
-            std::initializer_list<TextView> pieces) {
-  std::size_t size = content.size() - (end - begin);
-  for (TextView piece : pieces) {
-    size += piece.size();
+// Where the key's line is, the names taken without the blanks around them;
+// nullopt when either name is empty or the key is not in the section.
+std::optional<Location> LocateKeyLine(TextView content, TextView section, TextView key,
+                                      Encoding encoding) {
+  section = TrimBlanks(section);
+  key = TrimBlanks(key);
+  if (section.empty() || key.empty()) {
+    return std::nullopt;
   }
-  Text result;
-  result.reserve(size);
-  result.append(content.substr(0, begin));
-  for (TextView piece : pieces) {
-    result.append(piece);
+  Location found = Locate(content, section, key, encoding);
+  if (!found.keyLine) {
+    return std::nullopt;
   }
-  result.append(content.substr(end));
-  return result;
+  return found;
 }
 
 }  // namespace
@@ -218,12 +246,12 @@ std::size_t FindByteCharacter(TextView t, char c) {
   return TextView::npos;
 }
 
-bool NamesEqual(TextView a, TextView b) {
+bool NamesEqual(TextView a, TextView b, Encoding encoding) {
   if (a.size() != b.size()) {
     return false;
   }
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (StartsDoubleByteCharacter(a[i])) {
+    if (StartsTwoByteCharacter(a[i], encoding)) {
       // Both texts agree up to here, so b has a character starting at i too;
       // its second byte may look like a letter but must match exactly.
       if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1])) {
@@ -245,83 +273,72 @@ TextView Unquote(TextView value) {
   return value;
 }
 
-namespace {
+std::optional<TextView> FindValue(TextView content, TextView section, TextView key,
+                                  Encoding encoding) {
+  const std::optional<Location> found = LocateKeyLine(content, section, key, encoding);
+  if (!found || !found->key.value) {
+    return std::nullopt;
+  }
+  return Unquote(*found->key.value);
+}
 
-// Where the key's line is, the names taken without the blanks around them;
-// nullopt when either name is empty or the key is not in the section.
-std::optional<Location> LocateKeyLine(TextView content, TextView section, TextView key) {
+Text Applied(TextView content, const Edit& edit) {
+  Text result;
+  result.reserve(content.size() - (edit.end - edit.begin) + edit.replacement.size());
+  result.append(content.substr(0, edit.begin));
+  result.append(edit.replacement);
+  result.append(content.substr(edit.end));
+  return result;
+}
+
+std::optional<Edit> SetValue(TextView content, TextView section, TextView key, TextView value,
+                             Encoding encoding) {
   section = TrimBlanks(section);
   key = TrimBlanks(key);
   if (section.empty() || key.empty()) {
     return std::nullopt;
   }
-  Location found = Locate(content, section, key);
-  if (!found.keyLine) {
-    return std::nullopt;
-  }
-  return found;
-}
-
-}  // namespace
-
-std::optional<TextView> FindValue(TextView content, TextView section, TextView key) {
-  const std::optional<Location> found = LocateKeyLine(content, section, key);
-  if (!found) {
-    return std::nullopt;
-  }
-  return Unquote(found->key.value);
-}
-
-std::optional<Text> SetValue(TextView content, TextView section, TextView key, TextView value) {
-  section = TrimBlanks(section);
-  key = TrimBlanks(key);
-  if (section.empty() || key.empty()) {
-    return std::nullopt;
-  }
-  const Location found = Locate(content, section, key);
+  const Location found = Locate(content, section, key, encoding);
   const TextView lineBreak = LineBreakOf(content);
   if (found.keyLine) {
     // The line keeps its own line break and the file's spelling of the name.
-    const Line& line = *found.keyLine;
-    const TextView old = TextOf(content, line);
-    const TextView name = found.key.name;
-    if (old.size() == name.size() + 1 + value.size() && old.starts_with(name) &&
-        old[name.size()] == '=' && old.ends_with(value)) {
+    if (found.key.value == TrimBlanks(value)) {
       return std::nullopt;
     }
-    return Splice(content, line.begin, line.textEnd, {name, "=", value});
+    const Line& line = *found.keyLine;
+    return Edit{line.begin, line.textEnd, ConcatTexts({found.key.name, "=", value})};
   }
   if (found.sectionFound) {
     // After the section's last non-blank line, so that blank lines that
     // separate it from the next section stay where they are.
     const Line& after = found.lastFilled;
     const TextView breakBefore = after.HasLineBreak() ? TextView() : lineBreak;
-    return Splice(content, after.end, after.end, {breakBefore, key, "=", value, lineBreak});
+    return Edit{after.end, after.end, ConcatTexts({breakBefore, key, "=", value, lineBreak})};
   }
-  const bool lastLineOpen = !content.empty() && content.back() != '\n';
+  const bool lastLineOpen = !content.empty() && !IsLineBreak(content.back());
   const TextView breakBefore = lastLineOpen ? lineBreak : TextView();
-  return Splice(content, content.size(), content.size(),
-                {breakBefore, "[", section, "]", lineBreak, key, "=", value, lineBreak});
+  return Edit{content.size(), content.size(),
+              ConcatTexts({breakBefore, "[", section, "]", lineBreak, key, "=", value, lineBreak})};
 }
 
-std::optional<Text> DeleteKey(TextView content, TextView section, TextView key) {
-  const std::optional<Location> found = LocateKeyLine(content, section, key);
+std::optional<Edit> DeleteKey(TextView content, TextView section, TextView key, Encoding encoding) {
+  const std::optional<Location> found = LocateKeyLine(content, section, key, encoding);
   if (!found) {
     return std::nullopt;
   }
-  return Splice(content, found->keyLine->begin, found->keyLine->end, {});
+  return Edit{found->keyLine->begin, found->keyLine->end, Text()};
 }
 
-std::optional<Text> DeleteSection(TextView content, TextView section) {
+std::optional<Edit> DeleteSection(TextView content, TextView section, Encoding encoding) {
   section = TrimBlanks(section);
   if (section.empty()) {
     return std::nullopt;
   }
-  const Location found = Locate(content, section, {});
+  const Location found = Locate(content, section, {}, encoding);
   if (!found.sectionFound) {
     return std::nullopt;
   }
-  return Splice(content, found.sectionBegin, found.sectionEnd, {});
+  return Edit{found.sectionBegin, found.sectionEnd, Text()};
 }
 
 }  // namespace zorvane::ini

@@ -9,15 +9,34 @@ bool HasLineBreak(TextView t) {
   return t.find_first_of("\r\n") != TextView::npos;
 }
 
+// A first byte of a two-byte character with nothing, or no possible second
+// byte (0x40 to 0xFE but 0x7F), after it: a name holding one would be written
+// as bytes that no reader turns back into the same name.
+bool HasBrokenCharacter(TextView name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (!StartsDoubleByteCharacter(name[i])) {
+      continue;
+    }
+    if (++i == name.size()) {
+      return true;
+    }
+    const auto second = static_cast<unsigned char>(name[i]);
+    if (second < 0x40 || second == 0x7F || second == 0xFF) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool IsSafeSection(TextView section) {
   return !ini::TrimBlanks(section).empty() && !HasLineBreak(section) &&
-         ini::FindByteCharacter(section, ']') == TextView::npos;
+         !HasBrokenCharacter(section) && ini::FindByteCharacter(section, ']') == TextView::npos;
 }
 
 bool IsSafeKey(TextView key) {
   const TextView name = ini::TrimBlanks(key);
   return !name.empty() && name.front() != '[' && name.front() != ';' && !HasLineBreak(key) &&
-         key.find('=') == TextView::npos;
+         !HasBrokenCharacter(key) && key.find('=') == TextView::npos;
 }
 
 }  // namespace

@@ -4,29 +4,60 @@
 
 #include <sys/stat.h>
 
-#include <optional>
+#include <cstdlib>
+#include <initializer_list>
+#include <memory>
 #include <string>
 
 #include "runtime/text.h"
 
 namespace zorvane {
 
+// Larger files are refused as unreadable rather than read into memory: no
+// settings file grows that big, and reading one could exhaust the heap.
+inline constexpr std::size_t MaxSettingsFileSize = std::size_t{256} << 20;
+
+// The bytes of a file, in a buffer that is not cleared before the read.
+class FileBytes {
+ public:
+  TextView view() const { return TextView(data_.get(), size_); }
+  // Room for at least n bytes; the first size() bytes are kept.
+  char* Reserve(std::size_t n);
+  void Resize(std::size_t n) { size_ = n; }
+  std::size_t capacity() const { return capacity_; }
+
+ private:
+  struct Free {
+    void operator()(char* p) const { std::free(p); }
+  };
+  std::unique_ptr<char, Free> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
 struct SettingsFile {
   enum class State { Read, Missing, Unreadable };
   State state = State::Missing;
-  Text bytes;             // the whole file when Read
+  std::string path;       // the file itself: a symbolic link is followed to it
+  FileBytes bytes;        // the whole file when Read
   struct stat info = {};  // its owner and mode when Read
 };
 
 // The whole file at path, read with one scan of its bytes. Missing means
 // there is no such file (which a write may create); Unreadable covers every
-// other failure, folders and other non-regular files included.
+// other failure: folders, pipes, devices and other non-regular files, and
+// files larger than MaxSettingsFileSize.
 SettingsFile ReadSettingsFile(const std::string& path);
 
-// Puts bytes in place of the file at path: they are written to a new file
-// in the same folder, flushed to disk and renamed over path. A file that
-// existed (original) keeps its mode and, where permitted, its owner. On
-// failure the new file is removed and path is left as it was.
-bool ReplaceSettingsFile(const std::string& path, TextView bytes, const struct stat* original);
+// Puts the pieces, joined, in place of the file at path: they are written to
+// a new file in the same folder, flushed to disk and renamed over path, and
+// the folder is flushed. A file that existed (original) keeps its mode and,
+// where permitted, its owner. On failure the new file is removed and path is
+// left as it was.
+bool ReplaceSettingsFile(const std::string& path, std::initializer_list<TextView> pieces,
+                         const struct stat* original);
+
+// Whether the folder that would hold path exists.
+bool FolderExists(const std::string& path);
 
 }  // namespace zorvane

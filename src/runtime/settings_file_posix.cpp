@@ -1,8 +1,13 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 
 #include "runtime/settings_file.h"
 
@@ -33,39 +38,59 @@ class FileDescriptor {
   int fd_;
 };
 
-bool ReadAll(int fd, Text& bytes, std::size_t expected) {
+bool ReadAll(int fd, FileBytes& bytes, std::size_t expected) {
   // One byte more than expected, so that a file that grew is noticed.
-  bytes.resize(expected + 1);
+  bytes.Reserve(expected + 1);
   std::size_t got = 0;
   for (;;) {
-    if (got == bytes.size()) {
-      bytes.resize(bytes.size() * 2);
+    if (got == bytes.capacity()) {
+      if (got > MaxSettingsFileSize) {
+        return false;
+      }
+      bytes.Reserve(got * 2);
     }
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    char* data = bytes.Reserve(got);
+    const ssize_t n = ::read(fd, data + got, bytes.capacity() - got);
     if (n < 0 && errno == EINTR) {
       continue;
     }
     if (n < 0) {
       return false;
     }
+    got += static_cast<std::size_t>(n);
+    bytes.Resize(got);
     if (n == 0) {
-      bytes.resize(got);
       return true;
     }
-    got += static_cast<std::size_t>(n);
   }
 }
 
-bool WriteAll(int fd, TextView bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+// Writes the pieces in order, as few system calls as the kernel allows.
+bool WriteAll(int fd, std::initializer_list<TextView> pieces) {
+  std::vector<iovec> parts;
+  for (const TextView piece : pieces) {
+    if (!piece.empty()) {
+      parts.push_back({const_cast<char*>(piece.data()), piece.size()});
+    }
+  }
+  std::size_t next = 0;
+  while (next < parts.size()) {
+    const int count = static_cast<int>(std::min<std::size_t>(parts.size() - next, IOV_MAX));
+    ssize_t n = ::writev(fd, parts.data() + next, count);
     if (n < 0 && errno == EINTR) {
       continue;
     }
     if (n <= 0) {
       return false;
     }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
+    // Skip what was written, which may end inside a piece.
+    while (next < parts.size() && static_cast<std::size_t>(n) >= parts[next].iov_len) {
+      n -= static_cast<ssize_t>(parts[next++].iov_len);
+    }
+    if (next < parts.size()) {
+      parts[next].iov_base = static_cast<char*>(parts[next].iov_base) + n;
+      parts[next].iov_len -= static_cast<std::size_t>(n);
+    }
   }
   return true;
 }
@@ -112,8 +137,9 @@ bool CopyOwnerAndMode(int fd, const struct stat& original) {
   return ::fchmod(fd, original.st_mode & 07777) == 0;
 }
 
-bool WriteTemporaryFile(int fd, TextView bytes, const struct stat* original) {
-  return (original == nullptr || CopyOwnerAndMode(fd, *original)) && WriteAll(fd, bytes) &&
+bool WriteTemporaryFile(int fd, std::initializer_list<TextView> pieces,
+                        const struct stat* original) {
+  return (original == nullptr || CopyOwnerAndMode(fd, *original)) && WriteAll(fd, pieces) &&
          ::fsync(fd) == 0;
 }
 
@@ -125,38 +151,77 @@ void FlushFolder(const std::string& path) {
   }
 }
 
+// The file that path names: a symbolic link is followed, so that a write
+// replaces the file it points to (which another program may be using under
+// its own name) instead of the link.
+std::string FileBehindLinks(const std::string& path) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+    return path;
+  }
+  char* target = ::realpath(path.c_str(), nullptr);
+  if (target == nullptr) {
+    return path;  // a dangling link: opening it fails as a missing file would
+  }
+  std::string resolved(target);
+  std::free(target);
+  return resolved;
+}
+
 }  // namespace
+
+char* FileBytes::Reserve(std::size_t n) {
+  if (n > capacity_) {
+    char* grown = static_cast<char*>(std::realloc(data_.get(), n));
+    if (grown == nullptr) {
+      StopOnRefusedAllocation(n);
+    }
+    [[maybe_unused]] char* old = data_.release();  // realloc took it over
+    data_.reset(grown);
+    capacity_ = n;
+  }
+  return data_.get();
+}
 
 SettingsFile ReadSettingsFile(const std::string& path) {
   SettingsFile file;
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  file.path = FileBehindLinks(path);
+  // Without blocking: opening a FIFO for reading would wait for a writer.
+  FileDescriptor fd(::open(file.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.valid()) {
     file.state = errno == ENOENT ? SettingsFile::State::Missing : SettingsFile::State::Unreadable;
     return file;
   }
   if (::fstat(fd.get(), &file.info) != 0 || !S_ISREG(file.info.st_mode) ||
+      static_cast<std::size_t>(file.info.st_size) > MaxSettingsFileSize ||
       !ReadAll(fd.get(), file.bytes, static_cast<std::size_t>(file.info.st_size))) {
     file.state = SettingsFile::State::Unreadable;
-    file.bytes.clear();
+    file.bytes.Resize(0);
     return file;
   }
   file.state = SettingsFile::State::Read;
   return file;
 }
 
-bool ReplaceSettingsFile(const std::string& path, TextView bytes, const struct stat* original) {
+bool ReplaceSettingsFile(const std::string& path, std::initializer_list<TextView> pieces,
+                         const struct stat* original) {
   std::string temporary;
   FileDescriptor fd = CreateTemporaryFile(temporary, path);
   if (!fd.valid()) {
     return false;
   }
-  const bool written = WriteTemporaryFile(fd.get(), bytes, original);
+  const bool written = WriteTemporaryFile(fd.get(), pieces, original);
   if (!fd.Close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
     ::unlink(temporary.c_str());
     return false;
   }
   FlushFolder(path);
   return true;
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat info;
+  return ::stat(FolderOf(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace zorvane

@@ -1,20 +1,89 @@
 // Settings files without the Win32 private-profile API: the file is read
 // whole, looked up or edited in memory, and replaced in one step.
+//
+// Like the API, a file that starts with a UTF-8 or UTF-16LE byte-order mark
+// is read in that encoding: names and values are converted from and to GBK,
+// and a write keeps the file's encoding.
 #include <unistd.h>
 
 #include "runtime/ini_document.h"
 #include "runtime/native_path.h"
 #include "runtime/settings.h"
 #include "runtime/settings_arguments.h"
+#include "runtime/settings_encoding.h"
 #include "runtime/settings_file.h"
 
 namespace zorvane {
 namespace {
 
+constexpr TextView Utf8Mark = "\xEF\xBB\xBF";
+constexpr TextView Utf16LeMark = "\xFF\xFE";
+
+// A file's text in the form the INI layer edits: GBK, or UTF-8 for files
+// with a byte-order mark.
+class Document {
+ public:
+  explicit Document(TextView bytes) {
+    if (bytes.starts_with(Utf8Mark)) {
+      mark_ = Utf8Mark;
+      text_ = bytes.substr(Utf8Mark.size());
+    } else if (bytes.starts_with(Utf16LeMark)) {
+      mark_ = Utf16LeMark;
+      decoded_ = Utf8FromUtf16Le(bytes.substr(Utf16LeMark.size()));
+      text_ = decoded_;
+    } else {
+      text_ = bytes;
+    }
+  }
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  TextView text() const { return text_; }
+  ini::Encoding encoding() const {
+    return mark_.empty() ? ini::Encoding::Gbk : ini::Encoding::Utf8;
+  }
+
+  // A GBK name or value as the file spells it; nullopt when it is not GBK.
+  std::optional<std::string> FromGbk(TextView gbk) const {
+    return mark_.empty() ? std::string(gbk) : Utf8FromGbk(gbk);
+  }
+  Text ToGbk(TextView text) const { return mark_.empty() ? Text(text) : GbkFromUtf8(text); }
+
+  // Replaces the file at path with its bytes after edit.
+  bool Write(const std::string& path, const ini::Edit& edit, const struct stat* original) const {
+    if (mark_ == Utf16LeMark) {
+      return ReplaceSettingsFile(path, {mark_, Utf16LeFromUtf8(ini::Applied(text_, edit))},
+                                 original);
+    }
+    return ReplaceSettingsFile(
+        path, {mark_, text_.substr(0, edit.begin), edit.replacement, text_.substr(edit.end)},
+        original);
+  }
+
+ private:
+  TextView mark_;
+  TextView text_;
+  std::string decoded_;
+};
+
 // What the caller receives through a buffer of SettingBufferSize bytes: the
-// text up to a NUL, cut to leave room for the buffer's own NUL.
+// text up to a NUL, cut to leave room for the buffer's own NUL, and never
+// inside a two-byte character.
 Text Received(TextView value) {
-  return Text(UpToNul(value).substr(0, SettingBufferSize - 1));
+  value = UpToNul(value);
+  constexpr std::size_t room = SettingBufferSize - 1;
+  if (value.size() <= room) {
+    return Text(value);
+  }
+  std::size_t end = 0;
+  while (end < room) {
+    const std::size_t next = end + (StartsDoubleByteCharacter(value[end]) ? 2 : 1);
+    if (next > room) {
+      break;
+    }
+    end = next;
+  }
+  return Text(value.substr(0, end));
 }
 
 // The default as the Windows API returns it: trailing blanks removed.
@@ -26,15 +95,51 @@ Text ReceivedDefault(TextView defaultText) {
   return Received(t);
 }
 
-std::optional<Text> EditedContent(TextView content, TextView section, std::optional<TextView> key,
-                                  std::optional<TextView> value) {
+// value without a two-byte character's first byte that ends it alone, which
+// Windows drops on the way into the file.
+TextView WithoutLoneLeadByte(TextView value) {
+  std::size_t i = 0;
+  while (i < value.size()) {
+    if (StartsDoubleByteCharacter(value[i]) && i + 1 == value.size()) {
+      return value.substr(0, i);
+    }
+    i += StartsDoubleByteCharacter(value[i]) ? 2 : 1;
+  }
+  return value;
+}
+
+std::optional<ini::Edit> EditFor(const Document& document, TextView section,
+                                 std::optional<TextView> key, std::optional<TextView> value) {
+  const ini::Encoding encoding = document.encoding();
   if (!key) {
-    return ini::DeleteSection(content, section);
+    return ini::DeleteSection(document.text(), section, encoding);
   }
   if (!value) {
-    return ini::DeleteKey(content, section, *key);
+    return ini::DeleteKey(document.text(), section, *key, encoding);
   }
-  return ini::SetValue(content, section, *key, *value);
+  return ini::SetValue(document.text(), section, *key, *value, encoding);
+}
+
+// Windows refuses writes to a read-only file, also to processes that the
+// mode bits would not stop, and although its folder would let a new file
+// take its place.
+bool IsReadOnly(const SettingsFile& file) {
+  return (file.info.st_mode & 0222) == 0 || ::access(file.path.c_str(), W_OK) != 0;
+}
+
+// An optional name or value as the document spells it; false when it has
+// no such spelling.
+bool Convert(const Document& document, std::optional<TextView> in,
+             std::optional<std::string>& out) {
+  if (!in) {
+    return true;
+  }
+  out = document.FromGbk(UpToNul(*in));
+  return out.has_value();
+}
+
+std::optional<TextView> ViewOf(const std::optional<std::string>& t) {
+  return t ? std::optional<TextView>(*t) : std::nullopt;
 }
 
 }  // namespace
@@ -44,9 +149,20 @@ Text ReadSetting(TextView fileName, TextView section, TextView key, TextView def
   if (!names) {
     return Text();
   }
-  const SettingsFile file = ReadSettingsFile(NativePath(names->fileName));
-  const std::optional<TextView> value = ini::FindValue(file.bytes, names->section, names->key);
-  return value ? Received(*value) : ReceivedDefault(defaultText);
+  const std::string path = NativePath(names->fileName);
+  if (path.empty()) {
+    return ReceivedDefault(defaultText);
+  }
+  const SettingsFile file = ReadSettingsFile(path);
+  const Document document(file.bytes.view());
+  const std::optional<std::string> sectionName = document.FromGbk(names->section);
+  const std::optional<std::string> keyName = document.FromGbk(names->key);
+  if (!sectionName || !keyName) {
+    return ReceivedDefault(defaultText);
+  }
+  const std::optional<TextView> value =
+      ini::FindValue(document.text(), *sectionName, *keyName, document.encoding());
+  return value ? Received(document.ToGbk(*value)) : ReceivedDefault(defaultText);
 }
 
 bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> key,
@@ -54,32 +170,34 @@ bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> k
   if (!IsSafeSettingWrite(section, key, value)) {
     return false;
   }
-  section = UpToNul(section);
-  if (key) {
-    key = UpToNul(*key);
-  }
   if (value) {
-    value = UpToNul(*value);
+    value = WithoutLoneLeadByte(UpToNul(*value));
   }
   const std::string path = NativePath(fileName);
   if (path.empty()) {
     return false;
   }
   const SettingsFile file = ReadSettingsFile(path);
-  if (file.state == SettingsFile::State::Unreadable) {
+  if (file.state == SettingsFile::State::Unreadable ||
+      (file.state == SettingsFile::State::Missing && !FolderExists(file.path))) {
     return false;
   }
-  const std::optional<Text> edited = EditedContent(file.bytes, section, key, value);
-  if (!edited) {
+  const Document document(file.bytes.view());
+  std::optional<std::string> sectionName, keyName, newValue;
+  if (!Convert(document, section, sectionName) || !Convert(document, key, keyName) ||
+      !Convert(document, value, newValue)) {
+    return false;
+  }
+  const std::optional<ini::Edit> edit =
+      EditFor(document, *sectionName, ViewOf(keyName), ViewOf(newValue));
+  if (!edit) {
     return true;  // Nothing to change: the key or section is already gone, or holds that value.
   }
   const bool exists = file.state == SettingsFile::State::Read;
-  // A read-only file refuses writes, as on Windows, although its folder would
-  // let a new file take its place.
-  if (exists && ::access(path.c_str(), W_OK) != 0) {
+  if (exists && IsReadOnly(file)) {
     return false;
   }
-  return ReplaceSettingsFile(path, *edited, exists ? &file.info : nullptr);
+  return document.Write(file.path, *edit, exists ? &file.info : nullptr);
 }
 
 }  // namespace zorvane

@@ -117,5 +117,20 @@ TEST(Replies, AreTheExactGbkBytes) {
   EXPECT_EQ(Hex(wrong.substr(wrong.size() - 5)), "a3 ba 35 d4 aa ");
 }
 
+// Names that are no GBK cannot be spelled as Linux file names, and read
+// back as other bytes through the Windows API.
+TEST(SafeIdentifier, RefusesTextsThatAreNotGbk) {
+  EXPECT_FALSE(IsSafeIdentifier("12\xB0"));  // a first byte alone at the end
+  EXPECT_FALSE(
+      IsSafeIdentifier("\xB0"
+                       "12"));  // a first byte before a digit
+  EXPECT_FALSE(
+      IsSafeIdentifier("1\x80"
+                       "2"));  // no first byte at all
+  EXPECT_FALSE(IsSafeIdentifier("\xB0\x7F"));
+  EXPECT_FALSE(IsSafeIdentifier("\xFF\xA1"));
+  EXPECT_TRUE(IsSafeIdentifier("\xB0\xA1\x81\x40"));
+}
+
 }  // namespace
 }  // namespace zorvane

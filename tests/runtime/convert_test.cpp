@@ -121,6 +121,17 @@ TEST(FormatValue, DoublesInThirteenDigits) {
   EXPECT_EQ(Str(ToText(0.000123456)), "0.000123456");
 }
 
+TEST(FormatValue, DoubleTiesRoundAwayFromZeroLikeTheWindowsRuntime) {
+  // Exact decimal ties at the 14th digit; rounding to even would go down.
+  EXPECT_EQ(Str(ToText(1234567890122.5)), "1234567890123");
+  EXPECT_EQ(Str(ToText(-1234567890122.5)), "-1234567890123");
+  EXPECT_EQ(Str(ToText(12345678901225.0)), "1.234567890123e+013");
+  EXPECT_EQ(Str(ToText(9999999999999.5)), "1e+013");
+  // Near a tie but not one: the binary value decides.
+  EXPECT_EQ(Str(ToText(1.0000000000015)), "1.000000000001");  // 1.00000000000149991...
+  EXPECT_EQ(Str(ToText(1.0000000000005)), "1.000000000001");  // 1.00000000000050004...
+}
+
 TEST(FormatValue, DoubleExponentsHaveAtLeastThreeDigits) {
   EXPECT_EQ(Str(ToText(12345678901234.0)), "1.234567890123e+013");
   EXPECT_EQ(Str(ToText(1e20)), "1e+020");

@@ -7,14 +7,18 @@
 namespace zorvane {
 namespace {
 
-TEST(NativePath, TurnsBackslashesIntoSlashesOutsideTwoByteCharacters) {
-  EXPECT_EQ(NativePath("C:\\robot\\config\\签到数据1.ini"), "C:/robot/config/签到数据1.ini");
+TEST(NativePath, TurnsBackslashesIntoSlashesAndGbkIntoUtf8) {
+  // Linux spells "签到数据" in UTF-8, as Windows programs under Wine store it.
+  EXPECT_EQ(NativePath("C:\\robot\\config\\签到数据1.ini"),
+            "C:/robot/config/\xE7\xAD\xBE\xE5\x88\xB0\xE6\x95\xB0\xE6\x8D\xAE"
+            "1.ini");
   EXPECT_EQ(NativePath("/run/dir/Zorva/\\1.ini"), "/run/dir/Zorva//1.ini");
-  // 0x81 0x5C is one character; the backslash after it is a separator.
-  EXPECT_EQ(NativePath("a\x81\x5C\\b"), "a\x81\x5C/b");
-  // A lone lead byte at the end takes nothing with it.
-  EXPECT_EQ(NativePath("a\\\x81"), "a/\x81");
+  // 0x81 0x5C is one character (U+4E57); the backslash after it is a separator.
+  EXPECT_EQ(NativePath("a\x81\x5C\\b"), "a\xE4\xB9\x97/b");
   EXPECT_EQ(NativePath(std::string_view("a\\b\0\\c", 6)), "a/b");
+  // What is not GBK names no file.
+  EXPECT_EQ(NativePath("a\\\x81"), "");
+  EXPECT_EQ(NativePath("a\x81\x7F"), "");
 }
 
 TEST(NativePath, LeavesTheRunDirectoryAsTheFileSystemSpellsIt) {
@@ -22,8 +26,9 @@ TEST(NativePath, LeavesTheRunDirectoryAsTheFileSystemSpellsIt) {
   const Text saved = RunDirectory();
   SetRunDirectoryForTesting("/srv/\xE4\xB8\xAD");
   EXPECT_EQ(NativePath("/srv/\xE4\xB8\xAD\\config\\a.ini"), "/srv/\xE4\xB8\xAD/config/a.ini");
-  // Only a whole folder counts as the run directory.
-  EXPECT_EQ(NativePath("/srv/\xE4\xB8\xADx\\a"), "/srv/\xE4\xB8\xADx/a");
+  EXPECT_EQ(NativePath("/srv/\xE4\xB8\xAD\\签"), "/srv/\xE4\xB8\xAD/\xE7\xAD\xBE");
+  // Only a whole folder counts as the run directory: the rest is GBK.
+  EXPECT_EQ(NativePath("/srv/\xE4\xB8\xADx\\a"), "/srv/\xE6\xB6\x93\xE7\x93\x81/a");
   SetRunDirectoryForTesting(saved);
 }
 

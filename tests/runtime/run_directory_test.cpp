@@ -104,9 +104,9 @@ TEST(CreateDir, BackslashesSeparateButNotInsideAGbkCharacter) {
   TempDir dir;
   EXPECT_TRUE(CreateDir(dir.str() + "\\config"));
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "config"));
-  // The folder is named by the one character 0x95 0x5C.
+  // The folder is named by the one character 0x95 0x5C, spelled in UTF-8.
   EXPECT_TRUE(CreateDir(dir.str() + "\\config\\\x95\x5C"));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "config" / "\x95\x5C"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "config" / "\xE6\x98\x9E"));
   EXPECT_TRUE(FileExists(dir.str() + "\\config\\\x95\x5C"));
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "runtime/gbk_to_utf8.h"
 #include "support/temp_dir.h"
 
 namespace zorvane {
@@ -135,7 +136,8 @@ TEST(Settings, SeparatesFoldersWithBothSlashesWalkingGbkCharacters) {
   fs::create_directory(dir.path() / "config");
   const std::string windowsStyle = dir.str() + "\\config\\签到数据" + "456" + ".ini";
   ASSERT_TRUE(WriteSetting(windowsStyle, "123--456", "总共人民币", "30"));
-  EXPECT_EQ(ReadFileBytes(dir.path() / "config" / "签到数据456.ini"),
+  // The file system holds the name in UTF-8.
+  EXPECT_EQ(ReadFileBytes(dir.path() / "config" / GbkToUtf8("签到数据456.ini")),
             "[123--456]\r\n总共人民币=30\r\n");
   EXPECT_EQ(Read(dir.str() + "/config/签到数据456.ini", "123--456", "总共人民币"), "30");
 
@@ -143,9 +145,9 @@ TEST(Settings, SeparatesFoldersWithBothSlashesWalkingGbkCharacters) {
   const std::string folder =
       "a\x81\x5C"
       "b";
-  fs::create_directory(dir.path() / folder);
+  fs::create_directory(dir.path() / GbkToUtf8(folder));
   ASSERT_TRUE(WriteSetting(dir.str() + "\\" + folder + "\\s.ini", "s", "k", "v"));
-  EXPECT_TRUE(fs::exists(dir.path() / folder / "s.ini"));
+  EXPECT_TRUE(fs::exists(dir.path() / GbkToUtf8(folder) / "s.ini"));
   EXPECT_EQ(Read(dir.str() + "\\" + folder + "\\s.ini", "s", "k"), "v");
 }
 
@@ -225,6 +227,122 @@ TEST(Settings, FailedWriteLeavesTheFileAsItWas) {
       false));
   EXPECT_EQ(ReadFileBytes(file), original);
   EXPECT_EQ(CountEntries(folder), 1);
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+TEST(SettingsFiles, CrOnlyFilesReadAndKeepTheirLineEnds) {
+  TempDir dir;
+  const std::string file = dir.str() + "/cr.ini";
+  WriteFileBytes(file, "[s]\rk=1\rj=2\r");
+  EXPECT_EQ(std::string(ReadSetting(file, "s", "k")), "1");
+  EXPECT_EQ(std::string(ReadSetting(file, "s", "j")), "2");
+  ASSERT_TRUE(WriteSetting(file, "s", "k", "3"));
+  EXPECT_EQ(ReadFileBytes(file), "[s]\rk=3\rj=2\r");
+}
+
+TEST(SettingsFiles, ByteOrderMarksKeepTheirEncoding) {
+  TempDir dir;
+  const std::string utf8 = dir.str() + "/utf8.ini";
+  // "[s]" then 总=中 in UTF-8.
+  WriteFileBytes(utf8, "\xEF\xBB\xBF[s]\r\nk=1\r\n\xE6\x80\xBB=\xE4\xB8\xAD\r\n");
+  EXPECT_EQ(std::string(ReadSetting(utf8, "s", "k")), "1");
+  EXPECT_EQ(std::string(ReadSetting(utf8, "s", "总")), "中");
+  ASSERT_TRUE(WriteSetting(utf8, "s", "k", "文"));
+  EXPECT_EQ(ReadFileBytes(utf8),
+            "\xEF\xBB\xBF[s]\r\nk=\xE6\x96\x87\r\n\xE6\x80\xBB=\xE4\xB8\xAD\r\n");
+  EXPECT_EQ(std::string(ReadSetting(utf8, "s", "k")), "文");
+
+  const std::string utf16 = dir.str() + "/utf16.ini";
+  const std::string original("\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\x2D\x4E\r\0\n\0", 22);  // k=中
+  WriteFileBytes(utf16, original);
+  EXPECT_EQ(std::string(ReadSetting(utf16, "s", "k")), "中");
+  ASSERT_TRUE(WriteSetting(utf16, "s", "n", "x"));
+  EXPECT_EQ(ReadFileBytes(utf16), original + std::string("n\0=\0x\0\r\0\n\0", 10));
+  // A character that GBK lacks reads as "?", as Windows converts it.
+  WriteFileBytes(utf8, "\xEF\xBB\xBF[s]\nk=\xF0\x9F\x98\x80!\n");
+  EXPECT_EQ(std::string(ReadSetting(utf8, "s", "k")), "?!");
+}
+
+TEST(SettingsFiles, WritesThroughSymbolicLinks) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "real");
+  const fs::path target = dir.path() / "real" / "s.ini";
+  WriteFileBytes(target, "[s]\r\nk=1\r\n");
+  const fs::path link = dir.path() / "link.ini";
+  fs::create_symlink(target, link);
+  ASSERT_TRUE(WriteSetting(link.string(), "s", "k", "2"));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadFileBytes(target), "[s]\r\nk=2\r\n");
+  EXPECT_EQ(std::string(ReadSetting(link.string(), "s", "k")), "2");
+}
+
+TEST(SettingsFiles, PipesAndHugeFilesAreRefusedWithoutBlocking) {
+  TempDir dir;
+  const std::string fifo = dir.str() + "/fifo.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // With nobody writing, a blocking open would never return.
+  EXPECT_EQ(std::string(ReadSetting(fifo, "s", "k", "d")), "d");
+  EXPECT_FALSE(WriteSetting(fifo, "s", "k", "1"));
+
+  const fs::path huge = dir.path() / "huge.ini";
+  WriteFileBytes(huge, "[s]\r\nk=1\r\n");
+  fs::resize_file(huge, (std::uintmax_t{1} << 28) + 1);  // sparse: costs no disk
+  EXPECT_EQ(std::string(ReadSetting(huge.string(), "s", "k", "d")), "d");
+  EXPECT_FALSE(WriteSetting(huge.string(), "s", "k", "2"));
+  EXPECT_EQ(fs::file_size(huge), (std::uintmax_t{1} << 28) + 1);
+}
+
+TEST(SettingsFiles, BrokenGbkNamesAreRefusedAndALoneLastByteDropped) {
+  TempDir dir;
+  const std::string file = dir.str() + "/s.ini";
+  WriteFileBytes(file, "[s]\r\nk=1\r\n");
+  EXPECT_FALSE(WriteSetting(file, "ab\xB0", "k", "1"));
+  EXPECT_FALSE(WriteSetting(file, "s", "k\xB0", "1"));
+  EXPECT_FALSE(WriteSetting(file, "s",
+                            "k\xB0\x0A"
+                            "b",
+                            "1"));
+  EXPECT_FALSE(WriteSetting(file, "\xB0 s", "k", "1"));  // 0x20 is no second byte
+  EXPECT_EQ(ReadFileBytes(file), "[s]\r\nk=1\r\n");
+  ASSERT_TRUE(WriteSetting(file, "s", "k", "ab\xB0"));
+  EXPECT_EQ(ReadFileBytes(file), "[s]\r\nk=ab\r\n");
+  ASSERT_TRUE(WriteSetting(file, "s", "k", "中\xB0\xA1"));
+  EXPECT_EQ(std::string(ReadSetting(file, "s", "k")), "中\xB0\xA1");
+}
+
+TEST(SettingsFiles, LongValuesAreNeverCutInsideACharacter) {
+  TempDir dir;
+  const std::string file = dir.str() + "/s.ini";
+  const std::string ascii(10238, 'x');
+  WriteFileBytes(file, "[s]\nodd=" + ascii + "中z\neven=x" + ascii + "中\n");
+  EXPECT_EQ(std::string(ReadSetting(file, "s", "odd")), ascii);
+  EXPECT_EQ(std::string(ReadSetting(file, "s", "even")), "x" + ascii);
+  EXPECT_EQ(std::string(ReadSetting(file, "s", "none", ascii + "中")), ascii);
+}
+
+TEST(SettingsFiles, FailuresAreReportedAsWindowsReportsThem) {
+  TempDir dir;
+  // Deleting from a file in a folder that does not exist fails.
+  EXPECT_FALSE(WriteSetting(dir.str() + "/none/s.ini", "s", "k", std::nullopt));
+  EXPECT_FALSE(WriteSetting(dir.str() + "/none/s.ini", "s", std::nullopt, std::nullopt));
+  // A file without any write permission is read-only, also to root.
+  const fs::path file = dir.path() / "ro.ini";
+  WriteFileBytes(file, "[s]\r\nk=1\r\n");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_FALSE(WriteSetting(file.string(), "s", "k", "2"));
+  EXPECT_EQ(ReadFileBytes(file), "[s]\r\nk=1\r\n");
+  // Writing the value it already holds touches nothing, read-only or not.
+  EXPECT_TRUE(WriteSetting(file.string(), "s", "k", " 1 "));
 }
 
 }  // namespace

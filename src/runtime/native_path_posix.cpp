@@ -1,6 +1,7 @@
 #include "runtime/native_path.h"
 
 #include "runtime/run_environment.h"
+#include "runtime/settings_encoding.h"
 
 namespace zorvane {
 namespace {
@@ -22,15 +23,20 @@ std::size_t NativeRunDirectoryPrefix(TextView path) {
 
 std::string NativePath(TextView path) {
   path = UpToNul(path);
-  std::string native(path);
-  for (std::size_t i = NativeRunDirectoryPrefix(path); i < native.size(); ++i) {
-    if (StartsDoubleByteCharacter(native[i])) {
+  const std::size_t prefix = NativeRunDirectoryPrefix(path);
+  std::string rest(path.substr(prefix));
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (StartsDoubleByteCharacter(rest[i])) {
       ++i;  // The second byte of a two-byte character is never a separator.
-    } else if (native[i] == '\\') {
-      native[i] = '/';
+    } else if (rest[i] == '\\') {
+      rest[i] = '/';
     }
   }
-  return native;
+  const std::optional<std::string> utf8 = Utf8FromGbk(rest);
+  if (!utf8) {
+    return std::string();
+  }
+  return std::string(path.substr(0, prefix)) + *utf8;
 }
 
 }  // namespace zorvane

@@ -1,0 +1,167 @@
+#include <errno.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "runtime/settings_encoding.h"
+
+namespace zorvane {
+namespace {
+
+bool IsAscii(TextView t) {
+  for (const char c : t) {
+    if (StartsDoubleByteCharacter(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The bytes of the UTF-8 character that lead starts; 1 for a byte that
+// starts none.
+std::size_t Utf8SequenceLength(char lead) {
+  const auto byte = static_cast<unsigned char>(lead);
+  return byte < 0xC0 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+}
+
+// One iconv descriptor per direction and thread, opened on first use:
+// opening one costs far more than a short conversion.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
+  ~Converter() {
+    if (usable()) {
+      ::iconv_close(cd_);
+    }
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // in converted; a UTF-8 character (or stray byte) that cannot be converted
+  // becomes replacement, or ends the conversion with nullopt when there is none.
+  std::optional<std::string> Convert(TextView in, std::optional<char> replacement) {
+    if (!usable()) {
+      return std::nullopt;
+    }
+    ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    std::string input(in);  // iconv takes a non-const pointer
+    char* inPtr = input.data();
+    std::size_t inLeft = input.size();
+    std::string out;
+    char chunk[512];
+    while (inLeft > 0) {
+      char* outPtr = chunk;
+      std::size_t outLeft = sizeof chunk;
+      const std::size_t result = ::iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+      out.append(chunk, static_cast<std::size_t>(outPtr - chunk));
+      if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        if (!replacement) {
+          return std::nullopt;
+        }
+        out += *replacement;
+        const std::size_t skipped = std::min(Utf8SequenceLength(*inPtr), inLeft);
+        inPtr += skipped;
+        inLeft -= skipped;
+      }
+    }
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+void AppendUtf8(std::string& out, std::uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+void AppendUtf16Le(std::string& out, std::uint32_t unit) {
+  out += static_cast<char>(unit & 0xFF);
+  out += static_cast<char>(unit >> 8);
+}
+
+}  // namespace
+
+std::optional<std::string> Utf8FromGbk(TextView gbk) {
+  if (IsAscii(gbk)) {
+    return std::string(gbk);
+  }
+  thread_local Converter converter("UTF-8", "GBK");
+  return converter.Convert(gbk, std::nullopt);
+}
+
+Text GbkFromUtf8(TextView utf8) {
+  if (IsAscii(utf8)) {
+    return Text(utf8);
+  }
+  thread_local Converter converter("GBK", "UTF-8");
+  const std::optional<std::string> gbk = converter.Convert(utf8, '?');
+  return gbk ? Text(*gbk) : Text();
+}
+
+std::string Utf8FromUtf16Le(TextView utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  const auto unitAt = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(utf16[i]) |
+                                      static_cast<unsigned char>(utf16[i + 1]) << 8);
+  };
+  for (std::size_t i = 0; i + 1 < utf16.size(); i += 2) {
+    const std::uint32_t unit = unitAt(i);
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < utf16.size()) {
+      const std::uint32_t low = unitAt(i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    AppendUtf8(out, unit);
+  }
+  return out;
+}
+
+std::string Utf16LeFromUtf8(TextView utf8) {
+  std::string out;
+  out.reserve(utf8.size() * 2);
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = Utf8SequenceLength(utf8[i]);
+    if (length == 1 || i + length > utf8.size()) {
+      AppendUtf16Le(out, lead < 0x80 ? lead : '?');  // not UTF-8 that this module wrote
+      ++i;
+      continue;
+    }
+    std::uint32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    }
+    i += length;
+    if (code >= 0x10000) {
+      AppendUtf16Le(out, 0xD800 + ((code - 0x10000) >> 10));
+      AppendUtf16Le(out, 0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      AppendUtf16Le(out, code);
+    }
+  }
+  return out;
+}
+
+}  // namespace zorvane
