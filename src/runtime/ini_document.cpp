@@ -1,8 +1,7 @@
 #include "runtime/ini_document.h"
 
-#include <string.h>
-
-#include <cstring>
+#include <algorithm>
+#include <functional>
 
 namespace zorvane::ini {
 namespace {
@@ -123,17 +122,18 @@ std::optional<Line> FindHeaderByLines(TextView content, TextView section, Encodi
 }
 
 // The same for a name without letters, whose bytes must then appear in the
-// header as they are: only the lines holding them need parsing, and memmem
-// passes over all others quickly. Matches come in file order, so the first
-// header found is the first one in the file.
+// header as they are: only the lines holding them need parsing, and a
+// skipping search passes over all others quickly. Matches come in file
+// order, so the first header found is the first one in the file.
 std::optional<Line> FindHeaderByName(TextView content, TextView section, Encoding encoding) {
+  const std::boyer_moore_horspool_searcher searcher(section.begin(), section.end());
   for (std::size_t pos = 0; pos < content.size();) {
-    const void* hit =
-        ::memmem(content.data() + pos, content.size() - pos, section.data(), section.size());
-    if (hit == nullptr) {
+    const auto hit =
+        std::search(content.begin() + static_cast<std::ptrdiff_t>(pos), content.end(), searcher);
+    if (hit == content.end()) {
       return std::nullopt;
     }
-    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - content.data());
+    const auto at = static_cast<std::size_t>(hit - content.begin());
     const Line line = LineAt(content, LineBeginOf(content, at));
     const std::optional<TextView> name = HeaderName(TextOf(content, line), encoding);
     if (name && NamesEqual(*name, section, encoding)) {

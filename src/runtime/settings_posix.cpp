@@ -66,11 +66,24 @@ class Document {
   std::string decoded_;
 };
 
+// value without a two-byte character's first byte that ends it alone, which
+// Windows drops on the way into and out of a file.
+TextView WithoutLoneLeadByte(TextView value) {
+  std::size_t i = 0;
+  while (i < value.size()) {
+    if (StartsDoubleByteCharacter(value[i]) && i + 1 == value.size()) {
+      return value.substr(0, i);
+    }
+    i += StartsDoubleByteCharacter(value[i]) ? 2 : 1;
+  }
+  return value;
+}
+
 // What the caller receives through a buffer of SettingBufferSize bytes: the
 // text up to a NUL, cut to leave room for the buffer's own NUL, and never
-// inside a two-byte character.
+// inside a two-byte character; a first byte alone at the end is dropped.
 Text Received(TextView value) {
-  value = UpToNul(value);
+  value = WithoutLoneLeadByte(UpToNul(value));
   constexpr std::size_t room = SettingBufferSize - 1;
   if (value.size() <= room) {
     return Text(value);
@@ -86,26 +99,14 @@ Text Received(TextView value) {
   return Text(value.substr(0, end));
 }
 
-// The default as the Windows API returns it: trailing blanks removed.
+// The default as the Windows API returns it: trailing spaces removed (tabs
+// and other blanks stay).
 Text ReceivedDefault(TextView defaultText) {
   TextView t = UpToNul(defaultText);
-  while (!t.empty() && ini::IsBlank(t.back())) {
+  while (!t.empty() && t.back() == ' ') {
     t.remove_suffix(1);
   }
   return Received(t);
-}
-
-// value without a two-byte character's first byte that ends it alone, which
-// Windows drops on the way into the file.
-TextView WithoutLoneLeadByte(TextView value) {
-  std::size_t i = 0;
-  while (i < value.size()) {
-    if (StartsDoubleByteCharacter(value[i]) && i + 1 == value.size()) {
-      return value.substr(0, i);
-    }
-    i += StartsDoubleByteCharacter(value[i]) ? 2 : 1;
-  }
-  return value;
 }
 
 std::optional<ini::Edit> EditFor(const Document& document, TextView section,

@@ -20,7 +20,6 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -54,14 +53,18 @@ const char* OrNull(const std::optional<std::string>& t) {
   return t ? t->c_str() : nullptr;
 }
 
+// The fields of a line, an empty last one included.
 std::vector<std::string> Split(const std::string& line) {
   std::vector<std::string> fields;
-  std::stringstream in(line);
-  std::string field;
-  while (std::getline(in, field, '\t')) {
-    fields.push_back(field);
+  std::size_t begin = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', begin);
+    fields.push_back(line.substr(begin, tab - begin));
+    if (tab == std::string::npos) {
+      return fields;
+    }
+    begin = tab + 1;
   }
-  return fields;
 }
 
 // GetProcAddress returns a generic function pointer; going through void*
@@ -87,7 +90,8 @@ struct Msvcrt {
 std::string Answer(const std::vector<std::string>& f, const Msvcrt& crt) {
   const std::string& op = f[0];
   if (op == "R" && f.size() == 6) {
-    std::vector<char> buffer(10240, '\x7f');
+    // Cleared first, as the module's own buffer is.
+    std::vector<char> buffer(10240, '\0');
     const std::optional<std::string> def = Field(f[5]);
     ::GetPrivateProfileStringA(OrNull(Field(f[3])), OrNull(Field(f[4])), OrNull(def), buffer.data(),
                                10240, OrNull(Field(f[2])));

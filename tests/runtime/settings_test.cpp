@@ -64,8 +64,9 @@ TEST(Settings, ReadsValueOrDefault) {
   EXPECT_EQ(Read(file, "开始", "空", "0"), "");
   EXPECT_EQ(Read(file, "无", "结尾", "0"), "0");
   EXPECT_EQ(Read(dir.str() + "/missing.ini", "开始", "结尾", "0"), "0");
-  // Like the Windows API, the default comes back without trailing blanks.
-  EXPECT_EQ(Read(file, "开始", "答案", " d \t "), " d");
+  // Like the Windows API, the default comes back without trailing spaces.
+  EXPECT_EQ(Read(file, "开始", "答案", " d  "), " d");
+  EXPECT_EQ(Read(file, "开始", "答案", " d \t "), " d \t");
 }
 
 TEST(Settings, SkipsLeadingControlBytesOfNamesOnRead) {
@@ -318,6 +319,9 @@ TEST(SettingsFiles, BrokenGbkNamesAreRefusedAndALoneLastByteDropped) {
   EXPECT_EQ(ReadFileBytes(file), "[s]\r\nk=ab\r\n");
   ASSERT_TRUE(WriteSetting(file, "s", "k", "中\xB0\xA1"));
   EXPECT_EQ(std::string(ReadSetting(file, "s", "k")), "中\xB0\xA1");
+  // Nor does such a byte come back from a file that holds one.
+  WriteFileBytes(file, "[s]\r\nk=ab\xB0\r\n");
+  EXPECT_EQ(std::string(ReadSetting(file, "s", "k")), "ab");
 }
 
 TEST(SettingsFiles, LongValuesAreNeverCutInsideACharacter) {
