@@ -1,7 +1,6 @@
 #include "runtime/ini_document.h"
 
-#include <algorithm>
-#include <functional>
+#include "runtime/settings_search.h"
 
 namespace zorvane::ini {
 namespace {
@@ -126,14 +125,11 @@ std::optional<Line> FindHeaderByLines(TextView content, TextView section, Encodi
 // skipping search passes over all others quickly. Matches come in file
 // order, so the first header found is the first one in the file.
 std::optional<Line> FindHeaderByName(TextView content, TextView section, Encoding encoding) {
-  const std::boyer_moore_horspool_searcher searcher(section.begin(), section.end());
   for (std::size_t pos = 0; pos < content.size();) {
-    const auto hit =
-        std::search(content.begin() + static_cast<std::ptrdiff_t>(pos), content.end(), searcher);
-    if (hit == content.end()) {
+    const std::size_t at = FindBytes(content, section, pos);
+    if (at == TextView::npos) {
       return std::nullopt;
     }
-    const auto at = static_cast<std::size_t>(hit - content.begin());
     const Line line = LineAt(content, LineBeginOf(content, at));
     const std::optional<TextView> name = HeaderName(TextOf(content, line), encoding);
     if (name && NamesEqual(*name, section, encoding)) {

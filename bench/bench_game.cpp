@@ -1,0 +1,65 @@
+#include "bench_game.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "runtime/gbk_to_utf8.h"
+#include "runtime/settings.h"
+#include "support/riddle_site_fixture.h"
+
+namespace zorvane::bench {
+
+std::string Member(int n) {
+  return std::to_string(100000 + n);
+}
+
+BenchGame::BenchGame(int members, const std::string& balance, const std::string& riddleSiteBase)
+    : module_(ZORVANE_TESTABLE_MODULE_PATH),
+      info_(module_.Require<InfoFunction>("info")),
+      zorvane_(module_.Require<ZorvaneFunction>("Zorvane")) {
+  const std::filesystem::path root = runDirectory_.path();
+  std::filesystem::create_directory(root / "Zorva");
+  std::filesystem::create_directory(root / "config");
+  // The module spells the GBK file name in UTF-8 on Linux.
+  const std::string ledgerName = std::string("签到数据") + Group + ".ini";
+  ledgerPath_ = (root / "config" / GbkToUtf8(ledgerName)).string();
+  std::string ledger;
+  for (int n = 0; n < members; ++n) {
+    ledger.append("[").append(Member(n)).append("--").append(Group);
+    ledger.append("]\r\n总共人民币=").append(balance);
+    ledger.append("\r\n签到天数=").append(std::to_string(n % 365)).append("\r\n");
+  }
+  std::ofstream(ledgerPath_, std::ios::binary) << ledger;
+  module_.Require<ConfigureFunction>("ZorvaneConfigureForTesting")(
+      runDirectory_.str().c_str(), riddleSiteBase.c_str(),
+      (riddleSiteBase + "/update.html").c_str());
+}
+
+std::string BenchGame::Event(const std::string& message, const std::string& type,
+                             const std::string& member) {
+  const char* reply = zorvane_(message.c_str(), type.c_str(), Group.c_str(), member.c_str(), "");
+  return reply ? reply : "";
+}
+
+void BenchGame::Info() {
+  info_();
+}
+
+std::string BenchGame::StatePath() const {
+  return runDirectory_.str() + "/Zorva/" + Group + ".ini";
+}
+
+void BenchGame::OpenRiddle(const std::string& answer) {
+  WriteSetting(StatePath(), "开始", "结尾", "/dmmy/r01.html");
+  WriteSetting(StatePath(), "开始", "答案", answer);
+}
+
+std::string BenchGame::StoredAnswer() const {
+  return std::string(ReadSetting(StatePath(), "开始", "答案"));
+}
+
+std::string NoSite() {
+  return testing::UnreachableSiteBase();
+}
+
+}  // namespace zorvane::bench

@@ -1,0 +1,54 @@
+// A run directory for benchmarks: a group's sign-in data file with many
+// members, its game-state file, and the test build of the module loaded as
+// a host loads it and pointed at that directory.
+#pragma once
+
+#include <string>
+
+#include "support/loaded_module.h"
+#include "support/temp_dir.h"
+
+namespace zorvane::bench {
+
+inline const std::string Group = "123456789";
+
+// The n-th member's number; members are numbered from 0 in file order.
+std::string Member(int n);
+
+class BenchGame {
+ public:
+  // members sections of "<member>--<group>" with the balance key, each
+  // holding balance, in a CRLF file as the sign-in module writes it.
+  BenchGame(int members, const std::string& balance, const std::string& riddleSiteBase);
+
+  // One chat event through the Zorvane export; the reply.
+  std::string Event(const std::string& message, const std::string& type, const std::string& member);
+  // The info export, which makes the game's folder.
+  void Info();
+
+  // The group's sign-in data file and game-state file, as the file system names them.
+  const std::string& LedgerPath() const { return ledgerPath_; }
+  std::string StatePath() const;
+
+  // Opens a riddle for the group with this answer (GBK).
+  void OpenRiddle(const std::string& answer);
+  // The answer the game-state file holds now.
+  std::string StoredAnswer() const;
+
+ private:
+  using InfoFunction = const char*();
+  using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
+                                      const char*);
+  using ConfigureFunction = void(const char*, const char*, const char*);
+
+  testing::TempDir runDirectory_;
+  std::string ledgerPath_;
+  testing::LoadedModule module_;
+  InfoFunction* info_;
+  ZorvaneFunction* zorvane_;
+};
+
+// A site address where nothing listens, for events that fetch nothing.
+std::string NoSite();
+
+}  // namespace zorvane::bench
