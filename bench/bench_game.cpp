@@ -54,6 +54,15 @@ void BenchGame::OpenRiddle(const std::string& answer) {
   WriteSetting(StatePath(), "开始", "答案", answer);
 }
 
+void BenchGame::SetCurrentPage(const std::string& path) {
+  WriteSetting(StatePath(), "开始", "结尾", path);
+}
+
+void BenchGame::SetBalance(const std::string& member, const std::string& balance) {
+  WriteSetting(runDirectory_.str() + "/config/签到数据" + Group + ".ini", member + "--" + Group,
+               "总共人民币", balance);
+}
+
 std::string BenchGame::StoredAnswer() const {
   return std::string(ReadSetting(StatePath(), "开始", "答案"));
 }

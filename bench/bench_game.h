@@ -32,6 +32,10 @@ class BenchGame {
 
   // Opens a riddle for the group with this answer (GBK).
   void OpenRiddle(const std::string& answer);
+  // Points the group at a riddle page, with no riddle open yet.
+  void SetCurrentPage(const std::string& path);
+  // Sets a member's balance text in the sign-in data file.
+  void SetBalance(const std::string& member, const std::string& balance);
   // The answer the game-state file holds now.
   std::string StoredAnswer() const;
 
