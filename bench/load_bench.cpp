@@ -19,80 +19,68 @@ std::string LastMember(const benchmark::State& state) {
   return Member(Members(state) - 1);
 }
 
+// The same event from the last member on every iteration.
+void SendRepeatedly(benchmark::State& state, BenchGame& game, const std::string& message,
+                    const std::string& type = "2") {
+  const std::string member = LastMember(state);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(game.Event(message, type, member));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
 // A message of another type than "2": answered before any file is read.
 void BM_IgnoredMessage(benchmark::State& state) {
   BenchGame game(Members(state), RichBalance, NoSite());
-  const std::string member = LastMember(state);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(game.Event("开始", "1", member));
-  }
-  state.SetItemsProcessed(state.iterations());
+  SendRepeatedly(state, game, "开始", "1");
 }
 
 // A group message while the group has no riddle open: the balance is read,
 // then the empty answer; nothing is written.
 void BM_NoRiddleOpen(benchmark::State& state) {
   BenchGame game(Members(state), RichBalance, NoSite());
-  const std::string member = LastMember(state);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(game.Event("随便说说", "2", member));
-  }
-  state.SetItemsProcessed(state.iterations());
+  SendRepeatedly(state, game, "随便说说");
 }
 
 // A member whose balance is too low: read twice, answered with the refusal.
 void BM_RefusedMember(benchmark::State& state) {
   BenchGame game(Members(state), RichBalance, NoSite());
-  const std::string member = LastMember(state);
-  game.SetBalance(member, "10");
+  game.SetBalance(LastMember(state), "10");
   game.OpenRiddle("谜底");
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(game.Event("不对", "2", member));
-  }
-  state.SetItemsProcessed(state.iterations());
+  SendRepeatedly(state, game, "不对");
 }
 
 // A wrong guess: three reads and one crash-safe rewrite of the file.
 void BM_WrongGuess(benchmark::State& state) {
   BenchGame game(Members(state), RichBalance, NoSite());
-  const std::string member = LastMember(state);
   game.OpenRiddle("谜底");
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(game.Event("不对", "2", member));
-  }
-  state.SetItemsProcessed(state.iterations());
+  SendRepeatedly(state, game, "不对");
 }
 
-// Two riddle pages that lead to each other, so that the game never runs out.
-std::vector<testing::RiddleChainLink> RiddleLoop() {
+// Two riddle pages that lead to each other, so that the game never runs out;
+// the path of the first.
+std::string ServeRiddleLoop(testing::RiddleSite& site) {
   std::vector<testing::RiddleChainLink> chain = testing::MakeRiddleChain("/dmmy/r00.html", 2);
   chain.back().riddle.nextPath = chain.front().path;
-  return chain;
+  site.SetChain(chain);
+  return chain.front().path;
 }
 
 // A start command: the group's current page fetched from the local site and
 // its answer stored.
 void BM_StartCommand(benchmark::State& state) {
   testing::RiddleSite site;
-  const auto chain = RiddleLoop();
-  site.SetChain(chain);
   BenchGame game(Members(state), RichBalance, site.base());
-  game.SetCurrentPage(chain.front().path);
-  const std::string member = LastMember(state);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(game.Event("开始", "2", member));
-  }
-  state.SetItemsProcessed(state.iterations());
+  game.SetCurrentPage(ServeRiddleLoop(site));
+  SendRepeatedly(state, game, "开始");
 }
 
 // A correct guess: the reward written, the next page fetched and its answer
 // stored.
 void BM_CorrectGuess(benchmark::State& state) {
   testing::RiddleSite site;
-  const auto chain = RiddleLoop();
-  site.SetChain(chain);
   BenchGame game(Members(state), RichBalance, site.base());
-  game.SetCurrentPage(chain.front().path);
+  game.SetCurrentPage(ServeRiddleLoop(site));
   const std::string member = LastMember(state);
   game.Event("开始", "2", member);
   for (auto _ : state) {

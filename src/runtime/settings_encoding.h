@@ -13,6 +13,10 @@ namespace zorvane {
 // gbk as UTF-8; nullopt when it is not valid GBK (a cut character included).
 std::optional<std::string> Utf8FromGbk(TextView gbk);
 
+// gbk as UTF-8, each byte that starts no GBK character (or a character cut
+// off at the end) as "?"; nullopt only when the system knows no GBK.
+std::optional<std::string> Utf8FromGbkMarkingErrors(TextView gbk);
+
 // utf8 as GBK; a character that GBK lacks, or a byte that is not UTF-8,
 // becomes "?", as Windows writes what the ANSI code page cannot hold.
 Text GbkFromUtf8(TextView utf8);

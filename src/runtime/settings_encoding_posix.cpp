@@ -40,9 +40,11 @@ class Converter {
 
   bool usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-  // in converted; a UTF-8 character (or stray byte) that cannot be converted
-  // becomes replacement, or ends the conversion with nullopt when there is none.
-  std::optional<std::string> Convert(TextView in, std::optional<char> replacement) {
+  // in converted; what cannot be converted (a UTF-8 character or stray byte
+  // when the input is UTF-8, else one byte) becomes replacement, or ends the
+  // conversion with nullopt when there is none.
+  std::optional<std::string> Convert(TextView in, std::optional<char> replacement,
+                                     bool inputIsUtf8) {
     if (!usable()) {
       return std::nullopt;
     }
@@ -62,7 +64,8 @@ class Converter {
           return std::nullopt;
         }
         out += *replacement;
-        const std::size_t skipped = std::min(Utf8SequenceLength(*inPtr), inLeft);
+        const std::size_t skipped =
+            inputIsUtf8 ? std::min(Utf8SequenceLength(*inPtr), inLeft) : std::size_t{1};
         inPtr += skipped;
         inLeft -= skipped;
       }
@@ -104,7 +107,12 @@ std::optional<std::string> Utf8FromGbk(TextView gbk) {
     return std::string(gbk);
   }
   thread_local Converter converter("UTF-8", "GBK");
-  return converter.Convert(gbk, std::nullopt);
+  return converter.Convert(gbk, std::nullopt, false);
+}
+
+std::optional<std::string> Utf8FromGbkMarkingErrors(TextView gbk) {
+  thread_local Converter converter("UTF-8", "GBK");
+  return converter.Convert(gbk, '?', false);
 }
 
 Text GbkFromUtf8(TextView utf8) {
@@ -112,7 +120,7 @@ Text GbkFromUtf8(TextView utf8) {
     return Text(utf8);
   }
   thread_local Converter converter("GBK", "UTF-8");
-  const std::optional<std::string> gbk = converter.Convert(utf8, '?');
+  const std::optional<std::string> gbk = converter.Convert(utf8, '?', true);
   return gbk ? Text(*gbk) : Text();
 }
 

@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 #include <initializer_list>
-#include <memory>
 #include <string>
+#include <utility>
 
 #include "runtime/text.h"
 
@@ -20,17 +20,23 @@ inline constexpr std::size_t MaxSettingsFileSize = std::size_t{256} << 20;
 // The bytes of a file, in a buffer that is not cleared before the read.
 class FileBytes {
  public:
-  TextView view() const { return TextView(data_.get(), size_); }
-  // Room for at least n bytes; the first size() bytes are kept.
-  char* Reserve(std::size_t n);
-  void Resize(std::size_t n) { size_ = n; }
+  FileBytes() = default;
+  ~FileBytes() { std::free(data_); }
+  FileBytes(FileBytes&& other) noexcept
+      : data_(std::exchange(other.data_, nullptr)),
+        size_(std::exchange(other.size_, 0)),
+        capacity_(std::exchange(other.capacity_, 0)) {}
+  FileBytes& operator=(FileBytes&&) = delete;
+
+  TextView view() const { return TextView(data_, size_); }
+  char* data() { return data_; }
   std::size_t capacity() const { return capacity_; }
+  // Room for at least n bytes; the first size() bytes are kept.
+  void Reserve(std::size_t n);
+  void Resize(std::size_t n) { size_ = n; }
 
  private:
-  struct Free {
-    void operator()(char* p) const { std::free(p); }
-  };
-  std::unique_ptr<char, Free> data_;
+  char* data_ = nullptr;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
 };

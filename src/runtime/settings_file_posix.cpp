@@ -49,8 +49,7 @@ bool ReadAll(int fd, FileBytes& bytes, std::size_t expected) {
       }
       bytes.Reserve(got * 2);
     }
-    char* data = bytes.Reserve(got);
-    const ssize_t n = ::read(fd, data + got, bytes.capacity() - got);
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.capacity() - got);
     if (n < 0 && errno == EINTR) {
       continue;
     }
@@ -170,17 +169,15 @@ std::string FileBehindLinks(const std::string& path) {
 
 }  // namespace
 
-char* FileBytes::Reserve(std::size_t n) {
+void FileBytes::Reserve(std::size_t n) {
   if (n > capacity_) {
-    char* grown = static_cast<char*>(std::realloc(data_.get(), n));
+    char* grown = static_cast<char*>(std::realloc(data_, n));
     if (grown == nullptr) {
       StopOnRefusedAllocation(n);
     }
-    [[maybe_unused]] char* old = data_.release();  // realloc took it over
-    data_.reset(grown);
+    data_ = grown;
     capacity_ = n;
   }
-  return data_.get();
 }
 
 SettingsFile ReadSettingsFile(const std::string& path) {

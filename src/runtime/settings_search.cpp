@@ -13,7 +13,7 @@ namespace zorvane {
 namespace {
 
 // Below this size a plain search is fast enough that choosing a filter
-// would cost more than it saves.
+// would cost more than it saves. Processors without AVX2 always search plainly.
 constexpr std::size_t MinFilteredSize = std::size_t{128} << 10;
 constexpr std::size_t SampleSize = 4096;
 
@@ -89,32 +89,10 @@ __attribute__((target("avx2"))) std::size_t FilteredFindAvx2(TextView haystack, 
   return TextView::npos;
 }
 
-// The same sixteen positions at a time, for processors without AVX2.
-std::size_t FilteredFindSse2(TextView haystack, TextView needle, std::size_t b, std::size_t& i) {
-  const __m128i first = _mm_set1_epi8(needle[0]);
-  const __m128i second = _mm_set1_epi8(needle[b]);
-  const char* const data = haystack.data();
-  for (; i + 16 + needle.size() <= haystack.size(); i += 16) {
-    const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    const __m128i atSecond = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + b));
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_and_si128(_mm_cmpeq_epi8(atFirst, first), _mm_cmpeq_epi8(atSecond, second))));
-    if (mask != 0) {
-      const std::size_t at = CheckCandidates(haystack, needle, i, mask);
-      if (at != TextView::npos) {
-        return at;
-      }
-    }
-  }
-  return TextView::npos;
-}
-
 std::size_t FilteredFind(TextView haystack, TextView needle, std::size_t pos) {
   const std::size_t b = QuietestSecondByte(haystack.substr(pos, SampleSize), needle);
-  static const bool hasAvx2 = __builtin_cpu_supports("avx2");
   std::size_t i = pos;
-  const std::size_t at =
-      hasAvx2 ? FilteredFindAvx2(haystack, needle, b, i) : FilteredFindSse2(haystack, needle, b, i);
+  const std::size_t at = FilteredFindAvx2(haystack, needle, b, i);
   return at != TextView::npos ? at : PlainFind(haystack, needle, i);
 }
 
@@ -127,7 +105,8 @@ std::size_t FindBytes(TextView haystack, TextView needle, std::size_t pos) {
     return TextView::npos;
   }
 #if defined(__x86_64__)
-  if (haystack.size() - pos >= MinFilteredSize && needle.size() >= 2) {
+  static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+  if (hasAvx2 && haystack.size() - pos >= MinFilteredSize && needle.size() >= 2) {
     return FilteredFind(haystack, needle, pos);
   }
 #endif

@@ -230,17 +230,6 @@ TEST(Settings, FailedWriteLeavesTheFileAsItWas) {
   EXPECT_EQ(CountEntries(folder), 1);
 }
 
-}  // namespace
-}  // namespace zorvane
-
-namespace zorvane {
-namespace {
-
-namespace fs = std::filesystem;
-using testing::ReadFileBytes;
-using testing::TempDir;
-using testing::WriteFileBytes;
-
 TEST(SettingsFiles, CrOnlyFilesReadAndKeepTheirLineEnds) {
   TempDir dir;
   const std::string file = dir.str() + "/cr.ini";
