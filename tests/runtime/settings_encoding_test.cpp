@@ -1,0 +1,40 @@
+#include "runtime/settings_encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/hex.h"
+
+namespace zorvane {
+namespace {
+
+using testing::Hex;
+
+TEST(SettingsEncoding, Utf16FilesSurviveTheRoundTripByteForByte) {
+  // "中", a pair of surrogates (U+1F600), a lone high and a lone low surrogate.
+  const std::string utf16("\x2D\x4E\x3D\xD8\x00\xDE\x00\xD8\x41\x00\x00\xDC", 12);
+  const std::string utf8 = Utf8FromUtf16Le(utf16);
+  EXPECT_EQ(Hex(utf8), "e4 b8 ad f0 9f 98 80 ed a0 80 41 ed b0 80 ");
+  EXPECT_EQ(Hex(Utf16LeFromUtf8(utf8)), Hex(utf16));
+  // An odd last byte is no character.
+  EXPECT_EQ(Utf8FromUtf16Le(std::string("\x41\x00\x42", 3)), "A");
+}
+
+TEST(SettingsEncoding, GbkConversionsRefuseOrMarkWhatTheyCannotCarry) {
+  EXPECT_EQ(Utf8FromGbk("总共人民币").value_or("<none>"),
+            "\xE6\x80\xBB\xE5\x85\xB1\xE4\xBA\xBA\xE6\xB0\x91\xE5\xB8\x81");
+  EXPECT_EQ(Utf8FromGbk("ab\xB0"), std::nullopt);
+  EXPECT_EQ(Utf8FromGbk("\x81\x7F"), std::nullopt);
+  // A first byte without a second one is marked; the byte after it stays.
+  EXPECT_EQ(Utf8FromGbkMarkingErrors("a\x81\x7F"
+                                     "b")
+                .value_or("<none>"),
+            "a?\x7F"
+            "b");
+  // A character outside GBK, and stray bytes, each become one "?".
+  EXPECT_EQ(std::string(GbkFromUtf8("\xF0\x9F\x98\x80x\xE4\xB8\xAD\xFF")), "?x中?");
+}
+
+}  // namespace
+}  // namespace zorvane
