@@ -186,6 +186,7 @@ void AddDuplicateAndCaseScenarios(std::vector<Scenario>& all) {
   all.push_back(
       {"case of names", "[Sec]\r\nKey=1\r\n", {Read("SEC", "key"), Write("sec", "KEY", "2")}});
   all.push_back({"full-width letters", "[Ａ]\r\nk=1\r\n", {Read("ａ", "k", "d")}});
+  all.push_back({"greek letters", "[Α]\r\nk=1\r\n", {Read("α", "k", "d")}});
 }
 
 void AddFileScenarios(std::vector<Scenario>& all) {
