@@ -25,8 +25,9 @@ std::size_t Utf8SequenceLength(char lead) {
   return byte < 0xC0 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
 }
 
-// One iconv descriptor per direction and thread, opened on first use:
-// opening one costs far more than a short conversion.
+// An iconv descriptor for one conversion. Opening one is cheap once the
+// system has loaded its tables; none is kept between calls, so that nothing
+// outlives the module when the host unloads it.
 class Converter {
  public:
   Converter(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
@@ -48,7 +49,6 @@ class Converter {
     if (!usable()) {
       return std::nullopt;
     }
-    ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     std::string input(in);  // iconv takes a non-const pointer
     char* inPtr = input.data();
     std::size_t inLeft = input.size();
@@ -106,12 +106,12 @@ std::optional<std::string> Utf8FromGbk(TextView gbk) {
   if (IsAscii(gbk)) {
     return std::string(gbk);
   }
-  thread_local Converter converter("UTF-8", "GBK");
+  Converter converter("UTF-8", "GBK");
   return converter.Convert(gbk, std::nullopt, false);
 }
 
 std::optional<std::string> Utf8FromGbkMarkingErrors(TextView gbk) {
-  thread_local Converter converter("UTF-8", "GBK");
+  Converter converter("UTF-8", "GBK");
   return converter.Convert(gbk, '?', false);
 }
 
@@ -119,7 +119,7 @@ Text GbkFromUtf8(TextView utf8) {
   if (IsAscii(utf8)) {
     return Text(utf8);
   }
-  thread_local Converter converter("GBK", "UTF-8");
+  Converter converter("GBK", "UTF-8");
   const std::optional<std::string> gbk = converter.Convert(utf8, '?', true);
   return gbk ? Text(*gbk) : Text();
 }
