@@ -1,6 +1,6 @@
 // The encodings a settings file or a file name may need on POSIX systems:
 // the module speaks GBK, while files saved with a byte-order mark hold UTF-8
-// or UTF-16LE and Linux file names are UTF-8.
+// or UTF-16 and Linux file names are UTF-8.
 #pragma once
 
 #include <optional>
@@ -21,10 +21,11 @@ std::optional<std::string> Utf8FromGbkMarkingErrors(TextView gbk);
 // becomes "?", as Windows writes what the ANSI code page cannot hold.
 Text GbkFromUtf8(TextView utf8);
 
-// UTF-16LE bytes (an odd last byte is dropped) as UTF-8, and back. A lone
-// surrogate is carried as its own three bytes, so that the round trip gives
-// the same bytes for any input.
-std::string Utf8FromUtf16Le(TextView utf16);
-std::string Utf16LeFromUtf8(TextView utf8);
+// UTF-16 bytes (an odd last byte is dropped) as UTF-8, and back; little- or
+// big-endian. A lone surrogate is carried as its own three bytes, so that
+// the round trip gives the same bytes for any input.
+enum class ByteOrder { LittleEndian, BigEndian };
+std::string Utf8FromUtf16(TextView utf16, ByteOrder order);
+std::string Utf16FromUtf8(TextView utf8, ByteOrder order);
 
 }  // namespace zorvane

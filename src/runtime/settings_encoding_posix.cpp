@@ -95,9 +95,11 @@ void AppendUtf8(std::string& out, std::uint32_t code) {
   }
 }
 
-void AppendUtf16Le(std::string& out, std::uint32_t unit) {
-  out += static_cast<char>(unit & 0xFF);
-  out += static_cast<char>(unit >> 8);
+void AppendUtf16(std::string& out, std::uint32_t unit, ByteOrder order) {
+  const auto low = static_cast<char>(unit & 0xFF);
+  const auto high = static_cast<char>(unit >> 8);
+  out += order == ByteOrder::LittleEndian ? low : high;
+  out += order == ByteOrder::LittleEndian ? high : low;
 }
 
 }  // namespace
@@ -124,12 +126,13 @@ Text GbkFromUtf8(TextView utf8) {
   return gbk ? Text(*gbk) : Text();
 }
 
-std::string Utf8FromUtf16Le(TextView utf16) {
+std::string Utf8FromUtf16(TextView utf16, ByteOrder order) {
   std::string out;
   out.reserve(utf16.size());
+  const std::size_t lowFirst = order == ByteOrder::LittleEndian ? 0 : 1;
   const auto unitAt = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(utf16[i]) |
-                                      static_cast<unsigned char>(utf16[i + 1]) << 8);
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(utf16[i + lowFirst]) |
+                                      static_cast<unsigned char>(utf16[i + 1 - lowFirst]) << 8);
   };
   for (std::size_t i = 0; i + 1 < utf16.size(); i += 2) {
     const std::uint32_t unit = unitAt(i);
@@ -146,14 +149,14 @@ std::string Utf8FromUtf16Le(TextView utf16) {
   return out;
 }
 
-std::string Utf16LeFromUtf8(TextView utf8) {
+std::string Utf16FromUtf8(TextView utf8, ByteOrder order) {
   std::string out;
   out.reserve(utf8.size() * 2);
   for (std::size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
     const std::size_t length = Utf8SequenceLength(utf8[i]);
     if (length == 1 || i + length > utf8.size()) {
-      AppendUtf16Le(out, lead < 0x80 ? lead : '?');  // not UTF-8 that this module wrote
+      AppendUtf16(out, lead < 0x80 ? lead : '?', order);  // not UTF-8 that this module wrote
       ++i;
       continue;
     }
@@ -163,10 +166,10 @@ std::string Utf16LeFromUtf8(TextView utf8) {
     }
     i += length;
     if (code >= 0x10000) {
-      AppendUtf16Le(out, 0xD800 + ((code - 0x10000) >> 10));
-      AppendUtf16Le(out, 0xDC00 + ((code - 0x10000) & 0x3FF));
+      AppendUtf16(out, 0xD800 + ((code - 0x10000) >> 10), order);
+      AppendUtf16(out, 0xDC00 + ((code - 0x10000) & 0x3FF), order);
     } else {
-      AppendUtf16Le(out, code);
+      AppendUtf16(out, code, order);
     }
   }
   return out;

@@ -1,7 +1,7 @@
 // Settings files without the Win32 private-profile API: the file is read
 // whole, looked up or edited in memory, and replaced in one step.
 //
-// Like the API, a file that starts with a UTF-8 or UTF-16LE byte-order mark
+// Like the API, a file that starts with a UTF-8 or UTF-16 byte-order mark
 // is read in that encoding: names and values are converted from and to GBK,
 // and a write keeps the file's encoding.
 #include <unistd.h>
@@ -18,21 +18,22 @@ namespace {
 
 constexpr TextView Utf8Mark = "\xEF\xBB\xBF";
 constexpr TextView Utf16LeMark = "\xFF\xFE";
+constexpr TextView Utf16BeMark = "\xFE\xFF";
 
 // A file's text in the form the INI layer edits: GBK, or UTF-8 for files
-// with a byte-order mark.
+// with a byte-order mark (UTF-16 files are decoded first).
 class Document {
  public:
   explicit Document(TextView bytes) {
-    if (bytes.starts_with(Utf8Mark)) {
-      mark_ = Utf8Mark;
-      text_ = bytes.substr(Utf8Mark.size());
-    } else if (bytes.starts_with(Utf16LeMark)) {
-      mark_ = Utf16LeMark;
-      decoded_ = Utf8FromUtf16Le(bytes.substr(Utf16LeMark.size()));
+    for (const TextView mark : {Utf8Mark, Utf16LeMark, Utf16BeMark}) {
+      if (bytes.starts_with(mark)) {
+        mark_ = mark;
+      }
+    }
+    text_ = bytes.substr(mark_.size());
+    if (IsUtf16()) {
+      decoded_ = Utf8FromUtf16(text_, Order());
       text_ = decoded_;
-    } else {
-      text_ = bytes;
     }
   }
   Document(const Document&) = delete;
@@ -51,8 +52,8 @@ class Document {
 
   // Replaces the file at path with its bytes after edit.
   bool Write(const std::string& path, const ini::Edit& edit, const struct stat* original) const {
-    if (mark_ == Utf16LeMark) {
-      return ReplaceSettingsFile(path, {mark_, Utf16LeFromUtf8(ini::Applied(text_, edit))},
+    if (IsUtf16()) {
+      return ReplaceSettingsFile(path, {mark_, Utf16FromUtf8(ini::Applied(text_, edit), Order())},
                                  original);
     }
     return ReplaceSettingsFile(
@@ -61,6 +62,11 @@ class Document {
   }
 
  private:
+  bool IsUtf16() const { return mark_ == Utf16LeMark || mark_ == Utf16BeMark; }
+  ByteOrder Order() const {
+    return mark_ == Utf16BeMark ? ByteOrder::BigEndian : ByteOrder::LittleEndian;
+  }
+
   TextView mark_;
   TextView text_;
   std::string decoded_;

@@ -29,9 +29,10 @@ namespace {
 
 const std::string Utf8Mark = "\xEF\xBB\xBF";
 
-// GBK text as a UTF-16LE file with its byte-order mark.
-std::string Utf16File(const std::string& gbk) {
-  return "\xFF\xFE" + Utf16LeFromUtf8(NativeName(gbk));
+// GBK text as a UTF-16 file with its byte-order mark.
+std::string Utf16File(const std::string& gbk, ByteOrder order = ByteOrder::LittleEndian) {
+  const std::string mark = order == ByteOrder::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  return mark + Utf16FromUtf8(NativeName(gbk), order);
 }
 
 // A file in each line-end style, from a text written with "\n".
@@ -64,7 +65,10 @@ void AddLineEndScenarios(std::vector<Scenario>& all) {
 void AddEncodingScenarios(std::vector<Scenario>& all) {
   const std::string text = "[开始]\r\n结尾=/a.html\r\n答案=中文\r\n";
   const std::vector<std::pair<std::string, std::string>> forms = {
-      {"gbk", text}, {"utf-8 bom", Utf8Mark + NativeName(text)}, {"utf-16 bom", Utf16File(text)}};
+      {"gbk", text},
+      {"utf-8 bom", Utf8Mark + NativeName(text)},
+      {"utf-16 bom", Utf16File(text)},
+      {"utf-16 big-endian bom", Utf16File(text, ByteOrder::BigEndian)}};
   for (const auto& [form, file] : forms) {
     all.push_back({form + " reads", file, {Read("开始", "结尾"), Read("开始", "答案")}});
     all.push_back({form + " replace", file, {Write("开始", "答案", "谜底")}});

@@ -258,6 +258,11 @@ TEST(SettingsFiles, ByteOrderMarksKeepTheirEncoding) {
   EXPECT_EQ(std::string(ReadSetting(utf16, "s", "k")), "中");
   ASSERT_TRUE(WriteSetting(utf16, "s", "n", "x"));
   EXPECT_EQ(ReadFileBytes(utf16), original + std::string("n\0=\0x\0\r\0\n\0", 10));
+  const std::string bigEndian("\xFE\xFF\0[\0s\0]\0\r\0\n\0k\0=\x4E\x2D\0\r\0\n", 22);
+  WriteFileBytes(utf16, bigEndian);
+  EXPECT_EQ(std::string(ReadSetting(utf16, "s", "k")), "中");
+  ASSERT_TRUE(WriteSetting(utf16, "s", "n", "x"));
+  EXPECT_EQ(ReadFileBytes(utf16), bigEndian + std::string("\0n\0=\0x\0\r\0\n", 10));
   // A character that GBK lacks reads as "?", as Windows converts it.
   WriteFileBytes(utf8, "\xEF\xBB\xBF[s]\nk=\xF0\x9F\x98\x80!\n");
   EXPECT_EQ(std::string(ReadSetting(utf8, "s", "k")), "?!");
