@@ -6,15 +6,15 @@
 #include <fstream>
 
 #include "runtime/settings.h"
-#include "scratch_folder.h"
+#include "support/temp_dir.h"
 
 namespace host_simulator {
 namespace {
 
 TEST(SigninLedger, SeedsANewMemberAndKeepsAnExistingBalance) {
-  ScratchFolder folder;
-  const SigninLedger ledger(folder.path());
-  EXPECT_EQ(ledger.FilePath("555"), folder.path() + "/config/签到数据555.ini");
+  const zorvane::testing::TempDir folder;
+  const SigninLedger ledger(folder.str());
+  EXPECT_EQ(ledger.FilePath("555"), folder.str() + "/config/签到数据555.ini");
   EXPECT_EQ(ledger.BalanceText("555", "42"), std::nullopt);
   EXPECT_EQ(ledger.Balance("555", "42"), 0.0);
 
@@ -36,8 +36,8 @@ TEST(SigninLedger, SeedsANewMemberAndKeepsAnExistingBalance) {
 }
 
 TEST(SigninLedger, AnEmptyBalanceCountsAsNone) {
-  ScratchFolder folder;
-  const SigninLedger ledger(folder.path());
+  const zorvane::testing::TempDir folder;
+  const SigninLedger ledger(folder.str());
   ASSERT_TRUE(ledger.SetBalance("555", "42", ""));
   EXPECT_EQ(ledger.BalanceText("555", "42"), std::nullopt);
   ASSERT_TRUE(ledger.SeedIfMissing("555", "42"));
@@ -45,20 +45,20 @@ TEST(SigninLedger, AnEmptyBalanceCountsAsNone) {
 }
 
 TEST(SigninLedger, FailsWhenTheConfigFolderCannotBeMade) {
-  ScratchFolder folder;
-  std::ofstream(folder.path() + "/config") << "a file where the folder belongs";
-  const SigninLedger ledger(folder.path());
+  const zorvane::testing::TempDir folder;
+  std::ofstream(folder.str() + "/config") << "a file where the folder belongs";
+  const SigninLedger ledger(folder.str());
   EXPECT_FALSE(ledger.SeedIfMissing("555", "42"));
   EXPECT_FALSE(ledger.Give("555", "42", 5));
   EXPECT_EQ(ledger.BalanceText("555", "42"), std::nullopt);
 
-  const SigninLedger nowhere(folder.path() + "/missing");
+  const SigninLedger nowhere(folder.str() + "/missing");
   EXPECT_FALSE(nowhere.SetBalance("555", "42", "1"));
 }
 
 TEST(SigninLedger, GivingAddsToTheStoredBalanceAsTheModuleWritesNumbers) {
-  ScratchFolder folder;
-  const SigninLedger ledger(folder.path());
+  const zorvane::testing::TempDir folder;
+  const SigninLedger ledger(folder.str());
   ASSERT_TRUE(ledger.Give("555", "42", 50));  // no balance yet: from 0
   EXPECT_EQ(ledger.BalanceText("555", "42"), "50");
   ASSERT_TRUE(ledger.SetBalance("555", "42", "17.5"));
@@ -69,14 +69,14 @@ TEST(SigninLedger, GivingAddsToTheStoredBalanceAsTheModuleWritesNumbers) {
 }
 
 TEST(SigninLedger, ListsTheGroupsMembersHighestFirst) {
-  ScratchFolder folder;
-  const SigninLedger ledger(folder.path());
+  const zorvane::testing::TempDir folder;
+  const SigninLedger ledger(folder.str());
   EXPECT_TRUE(ledger.Members("555").empty());  // no file yet
 
   // As the sign-in module may have left it: other keys, another group's
   // section, a section without a balance, a name in another letter case
   // repeated, blanks around a header.
-  std::filesystem::create_directory(folder.path() + "/config");
+  std::filesystem::create_directory(folder.path() / "config");
   std::ofstream(ledger.FilePath("555"), std::ios::binary)
       << "[7--555]\r\n签到次数=3\r\n总共人民币=35\r\n"
          "[8--555]\r\n总共人民币=120.5\r\n"
