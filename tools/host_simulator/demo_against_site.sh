@@ -5,6 +5,9 @@
 # with the test build of the module pointed at that site and at a fresh run
 # directory, so that nothing depends on port 8723 or on earlier games.
 # With --script it plays a short script instead and checks the transcript.
+# RIDDLE_SITE may be any command that starts a site taking --port 0 (a
+# Windows one under Wine, say); SITE_START_SECONDS (default 10) is how long
+# it may take to start listening.
 set -euo pipefail
 site=$1
 simulator=$2
@@ -26,10 +29,11 @@ trap cleanup EXIT
 "$site" --port 0 >"$work/site.log" 2>&1 </dev/null &
 site_pid=$!
 
-# The site prints its port once it accepts connections.
+# The site prints its port once it accepts connections (a Windows one ends
+# the line with CR LF).
 port=""
-for _ in $(seq 100); do
-  port=$(sed -n 's/^listening on \([0-9][0-9]*\)$/\1/p' "$work/site.log")
+for _ in $(seq $((${SITE_START_SECONDS:-10} * 10))); do
+  port=$(sed -n 's/^listening on \([0-9][0-9]*\)\r\?$/\1/p' "$work/site.log")
   [ -n "$port" ] && break
   if ! kill -0 "$site_pid" 2>/dev/null; then
     echo "riddle_site ended before listening:" >&2
@@ -39,7 +43,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 if [ -z "$port" ]; then
-  echo "riddle_site did not start listening within 10 seconds" >&2
+  echo "riddle_site did not start listening within ${SITE_START_SECONDS:-10} seconds" >&2
   exit 1
 fi
 
