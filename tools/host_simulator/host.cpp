@@ -113,9 +113,9 @@ bool Host::Run(const HostCommand& command) {
     return false;
   }
   if (command.name == "member") {
-    SwitchMember(command.arguments);
+    Switch(member_, "member", command.arguments);
   } else if (command.name == "group") {
-    SwitchGroup(command.arguments);
+    Switch(group_, "group", command.arguments);
   } else if (command.name == "give") {
     GiveMoney(command.arguments);
   } else if (command.name == "balances") {
@@ -144,24 +144,13 @@ bool Host::SeedMember() const {
   return false;
 }
 
-void Host::SwitchMember(const std::vector<std::string>& arguments) {
+void Host::Switch(std::string& current, const char* command,
+                  const std::vector<std::string>& arguments) {
   if (arguments.size() != 1 || !IsNumber(arguments[0])) {
-    out_ << "  usage: /member N (a number)\n";
+    out_ << "  usage: /" << command << " N (a number)\n";
     return;
   }
-  member_ = arguments[0];
-  out_ << "  now member " << member_ << " in group " << group_ << "\n";
-  if (SeedMember()) {
-    ShowBalance();
-  }
-}
-
-void Host::SwitchGroup(const std::vector<std::string>& arguments) {
-  if (arguments.size() != 1 || !IsNumber(arguments[0])) {
-    out_ << "  usage: /group N (a number)\n";
-    return;
-  }
-  group_ = arguments[0];
+  current = arguments[0];
   out_ << "  now member " << member_ << " in group " << group_ << "\n";
   if (SeedMember()) {
     ShowBalance();

@@ -57,8 +57,8 @@ class Host {
  private:
   void Send(const std::string& gbkMessage);
   bool Run(const HostCommand& command);
-  void SwitchMember(const std::vector<std::string>& arguments);
-  void SwitchGroup(const std::vector<std::string>& arguments);
+  // /member N and /group N: N takes the place of current.
+  void Switch(std::string& current, const char* command, const std::vector<std::string>& arguments);
   void GiveMoney(const std::vector<std::string>& arguments);
   void ShowBalances() const;
   void ShowRiddle() const;
