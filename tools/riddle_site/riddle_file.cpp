@@ -140,6 +140,12 @@ std::optional<std::string> GbkText(std::string_view utf8, const char8_t* name,
     problem = Utf8(name) + Utf8(u8" holds a line break");
     return std::nullopt;
   }
+  // The module reads a page only as far as its first NUL byte: one in a
+  // question would cut off the answer and the link to the next page.
+  if (utf8.find('\0') != utf8.npos) {
+    problem = Utf8(name) + Utf8(u8" holds a NUL byte");
+    return std::nullopt;
+  }
   std::optional<std::string> gbk = Utf8ToGbk(utf8);
   if (!gbk) {
     problem = Utf8(name) + Utf8(u8" is not valid UTF-8 or holds a character that GBK lacks");

@@ -90,6 +90,10 @@ TEST(RiddleFile, EachReasonIsReportedWithItsLineNumber) {
     const std::string problem = ProblemOf(ParseRiddles(Utf8(c.content), c.format));
     EXPECT_TRUE(problem.starts_with(Utf8(c.expected))) << Utf8(c.content) << " gave " << problem;
   }
+  // A NUL byte would end the page where the module reads it.
+  const std::string withNul("Q\tA\nQ\0Q\tA\n", 10);
+  EXPECT_EQ(ProblemOf(ParseRiddles(withNul, RiddleFileFormat::Tsv)),
+            "2: the question holds a NUL byte");
 }
 
 TEST(RiddleFile, AMatchAcrossTwoCharactersIsNoAnswerInTheQuestion) {
