@@ -1,5 +1,6 @@
 #include "demo.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <optional>
@@ -12,8 +13,10 @@ namespace host_simulator {
 namespace {
 
 using riddle_site::Riddle;
+using riddle_site::RiddleCatalog;
 
 constexpr std::string_view StartCommand = "开始";
+constexpr std::string_view CommandWord = "Zorva ";
 constexpr std::string_view RewardPrefix = "恭喜猜对 了~！ 本次收获：";
 constexpr std::string_view RewardMiddle = "元。。\r\n";
 constexpr std::string_view PenaltyPrefix = "不好意思答错了~！再接再厉。。~！\r\n本次扣除：";
@@ -21,7 +24,8 @@ constexpr std::string_view PenaltySuffix = "元";
 constexpr std::string_view RefusalPrefix = "对不起，你当前没有更多人民币参加游戏~！";
 
 constexpr double PlayThreshold = 20.0;
-constexpr int RiddlesToSolve = 4;
+constexpr int RiddlesToSolve = 5;
+constexpr double Gift = 50;
 
 // Thrown by a failed check; ends the demo.
 struct DemoFailure {
@@ -56,10 +60,18 @@ std::optional<int> AmountAfter(std::string_view reply, std::string_view prefix,
   return std::stoi(std::string(reply.substr(0, digits)));
 }
 
-void Step(std::string_view title, const std::string& message) {
-  std::cout << "\n-- " << title << ": ";
-  Say(message);
-  std::cout << "\n";
+// Types one line (GBK here, UTF-8 on the terminal) as the member would.
+void Type(Host& host, std::string_view title, std::string_view gbkLine) {
+  const std::string line = ForTerminal(gbkLine);
+  std::cout << "\n-- " << title << ": " << line << "\n";
+  host.Handle(line);
+}
+
+// Types a message and returns what reached the module and came back.
+Exchange Send(Host& host, std::string_view title, std::string_view gbkMessage) {
+  Type(host, title, gbkMessage);
+  Expect(host.lastExchange().has_value(), "the message never reached the module");
+  return *host.lastExchange();
 }
 
 void ExpectPlayable(const Exchange& exchange) {
@@ -69,9 +81,9 @@ void ExpectPlayable(const Exchange& exchange) {
 
 // A guess that cannot be right: another riddle's answer that does not hold
 // this one's.
-std::string WrongGuessFor(const Riddle& riddle) {
-  for (const Riddle* other = &riddle_site::NextRiddle(riddle); other != &riddle;
-       other = &riddle_site::NextRiddle(*other)) {
+std::string WrongGuessFor(const RiddleCatalog& catalog, const Riddle& riddle) {
+  for (const Riddle* other = &catalog.Next(riddle); other != &riddle;
+       other = &catalog.Next(*other)) {
     if (other->answer.find(riddle.answer) == std::string_view::npos) {
       return std::string(other->answer);
     }
@@ -79,27 +91,26 @@ std::string WrongGuessFor(const Riddle& riddle) {
   return "?";
 }
 
-const Riddle& StartGame(Session& session) {
-  Step("start command", std::string(StartCommand));
-  const Exchange started = session.Send(std::string(StartCommand));
+const Riddle& StartGame(Host& host, const RiddleCatalog& catalog) {
+  const std::string command = std::string(CommandWord) + std::string(StartCommand);
+  const Exchange started = Send(host, "start command with the command word", command);
+  Expect(started.message == StartCommand, "the host did not take the command word off");
   ExpectPlayable(started);
   Expect(!started.reply.empty(),
          "no reply to the start command: is the riddle site running where the module looks?");
-  const Riddle* riddle = riddle_site::FindRiddleByQuestion(started.reply);
+  const Riddle* riddle = catalog.FindByQuestion(started.reply);
   Expect(riddle != nullptr, "the start command's reply is no question of the riddle site");
   ExpectBalanceChange(started, 0);
 
-  Step("start command again (shows the same riddle)", std::string(StartCommand));
-  const Exchange again = session.Send(std::string(StartCommand));
+  const Exchange again =
+      Send(host, "start command again (shows the same riddle)", std::string(StartCommand));
   Expect(again.reply == riddle->question, "a second start command showed another riddle");
   ExpectBalanceChange(again, 0);
   return *riddle;
 }
 
-void GuessWrong(Session& session, const Riddle& riddle) {
-  const std::string guess = WrongGuessFor(riddle);
-  Step("wrong guess", guess);
-  const Exchange wrong = session.Send(guess);
+void GuessWrong(Host& host, const RiddleCatalog& catalog, const Riddle& riddle) {
+  const Exchange wrong = Send(host, "wrong guess", WrongGuessFor(catalog, riddle));
   ExpectPlayable(wrong);
   std::string_view rest;
   const std::optional<int> penalty = AmountAfter(wrong.reply, PenaltyPrefix, rest);
@@ -108,25 +119,58 @@ void GuessWrong(Session& session, const Riddle& riddle) {
   ExpectBalanceChange(wrong, -*penalty);
 }
 
-const Riddle& GuessRight(Session& session, const Riddle& riddle, bool bare) {
+const Riddle& GuessRight(Host& host, const RiddleCatalog& catalog, const Riddle& riddle,
+                         bool bare) {
   const std::string answer(riddle.answer);
   const std::string guess = bare ? answer : "我猜是" + answer + "吧";
-  Step(bare ? "right answer" : "right answer inside a sentence", guess);
-  const Exchange right = session.Send(guess);
+  const Exchange right =
+      Send(host, bare ? "right answer" : "right answer inside a sentence", guess);
   ExpectPlayable(right);
   std::string_view rest;
   const std::optional<int> reward = AmountAfter(right.reply, RewardPrefix, rest);
   Expect(reward && rest.starts_with(RewardMiddle), "the reply to a right guess has the wrong form");
   Expect(*reward >= 20 && *reward <= 30, "the reward is outside 20 to 30");
-  const Riddle& next = riddle_site::NextRiddle(riddle);
+  const Riddle& next = catalog.Next(riddle);
   Expect(rest.substr(RewardMiddle.size()) == next.question,
          "the reply to a right guess does not carry the next riddle's question");
   ExpectBalanceChange(right, *reward);
   return next;
 }
 
-void CheckDescriptor(Session& session) {
-  const std::string descriptor = session.ShowDescriptor();
+// The sign-in module pays the member; the module's game is not involved.
+void GiveMoney(Host& host, const SigninLedger& ledger) {
+  const double before = ledger.Balance(host.group(), host.member());
+  Type(host, "the sign-in module pays", "/give " + std::to_string(static_cast<int>(Gift)));
+  const double after = ledger.Balance(host.group(), host.member());
+  Expect(std::abs(after - (before + Gift)) < 1e-6, "/give did not add to the member's balance");
+}
+
+// A second member solves the open riddle; the balances list both, highest first.
+const Riddle& AnotherMemberPlays(Host& host, const SigninLedger& ledger,
+                                 const RiddleCatalog& catalog, const Riddle& riddle) {
+  const std::string first = host.member();
+  const std::string second = first + "1";
+  Type(host, "switch member", "/member " + second);
+  Expect(host.member() == second, "/member did not switch the member");
+  const Riddle& next = GuessRight(host, catalog, riddle, true);
+  Type(host, "back to the first member", "/member " + first);
+
+  Type(host, "balances of the group", "/balances");
+  const std::vector<MemberBalance> members = ledger.Members(host.group());
+  auto listed = [&](const std::string& member) {
+    return std::any_of(members.begin(), members.end(),
+                       [&](const MemberBalance& m) { return m.member == member; });
+  };
+  Expect(listed(first) && listed(second), "/balances does not list both members");
+  Expect(std::is_sorted(
+             members.begin(), members.end(),
+             [](const MemberBalance& a, const MemberBalance& b) { return a.value > b.value; }),
+         "/balances is not ordered highest first");
+  return next;
+}
+
+void CheckDescriptor(Host& host, const std::string& descriptor) {
+  host.ShowDescriptor(descriptor);
   std::size_t lines = 0;
   for (std::size_t at = descriptor.find("\r\n"); at != descriptor.npos;
        at = descriptor.find("\r\n", at + 2)) {
@@ -134,35 +178,44 @@ void CheckDescriptor(Session& session) {
   }
   Expect(descriptor.starts_with("Zorvane\r\n") && descriptor.ends_with("\r\n") && lines == 10,
          "the descriptor is not ten lines starting with Zorvane");
+  Expect(CommandWordOf(descriptor) == CommandWord,
+         "the descriptor's command word is not \"Zorva \"");
 }
 
 // The demo needs a member who may play; the sign-in module pays out when
 // earlier games have used the money up.
-void MakeMemberPlayable(const SigninLedger& ledger) {
-  if (ledger.Balance() - PlayThreshold > 1e-7) {
+void MakeMemberPlayable(const Host& host, const SigninLedger& ledger) {
+  if (ledger.Balance(host.group(), host.member()) - PlayThreshold > 1e-7) {
     return;
   }
   std::cout << "(the member holds 20 or less: the demo gives them " << StartingBalance << ")\n";
-  Expect(ledger.SetBalance(StartingBalance), "cannot write " + ledger.FilePath());
+  Expect(ledger.SetBalance(host.group(), host.member(), StartingBalance),
+         "cannot write " + ForTerminal(ledger.FilePath(host.group())));
 }
 
 }  // namespace
 
-int RunDemo(Session& session, const SigninLedger& ledger) {
+int RunDemo(Host& host, const SigninLedger& ledger, const RiddleCatalog& catalog,
+            const std::string& descriptor) {
+  int solved = 0;
   try {
-    CheckDescriptor(session);
-    MakeMemberPlayable(ledger);
-    session.ShowBalance();
-    const Riddle* riddle = &StartGame(session);
-    GuessWrong(session, *riddle);
-    for (int solved = 0; solved < RiddlesToSolve; ++solved) {
-      riddle = &GuessRight(session, *riddle, solved == 0);
+    CheckDescriptor(host, descriptor);
+    MakeMemberPlayable(host, ledger);
+    host.ShowBalance();
+    const Riddle* riddle = &StartGame(host, catalog);
+    GuessWrong(host, catalog, *riddle);
+    GiveMoney(host, ledger);
+    for (; solved < RiddlesToSolve; ++solved) {
+      riddle = &GuessRight(host, catalog, *riddle, solved != 1);
     }
+    riddle = &AnotherMemberPlays(host, ledger, catalog, *riddle);
+    ++solved;
+    Type(host, "where the group stands", "/riddle");
   } catch (const DemoFailure& failure) {
     std::cout << "\ndemo FAILED: " << failure.why << std::endl;
     return 1;
   }
-  std::cout << "\ndemo passed: " << RiddlesToSolve << " riddles solved" << std::endl;
+  std::cout << "\ndemo passed: " << solved << " riddles solved" << std::endl;
   return 0;
 }
 

@@ -1,13 +1,18 @@
 // A short scripted game that checks every reply against the riddle site's
-// catalogue: the host simulator's smoke test of a built module.
+// collection: the host simulator's smoke test of a built module.
 #pragma once
 
-#include "session.h"
+#include <string>
+
+#include "host.h"
+#include "riddle_catalog.h"
 #include "signin_ledger.h"
 
 namespace host_simulator {
 
-// Plays the demo; 0 when every reply and balance was as expected, 1 otherwise.
-int RunDemo(Session& session, const SigninLedger& ledger);
+// Plays the demo as the host's member would type it; 0 when every reply
+// and balance was as expected, 1 otherwise. descriptor is what info gave.
+int RunDemo(Host& host, const SigninLedger& ledger, const riddle_site::RiddleCatalog& catalog,
+            const std::string& descriptor);
 
 }  // namespace host_simulator

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# demo_against_site.sh RIDDLE_SITE HOST_SIMULATOR MODULE
+# demo_against_site.sh RIDDLE_SITE HOST_SIMULATOR MODULE [--script]
 #
 # Starts the riddle site on a free port and plays the host simulator's demo
 # with the test build of the module pointed at that site and at a fresh run
 # directory, so that nothing depends on port 8723 or on earlier games.
+# With --script it plays a short script instead and checks the transcript.
+# RIDDLE_SITE may be any command that starts a site taking --port 0 (a
+# Windows one under Wine, say); SITE_START_SECONDS (default 10) is how long
+# it may take to start listening.
 set -euo pipefail
 site=$1
 simulator=$2
 module=$3
+mode=${4:-}
 
 work=$(mktemp -d)
 site_pid=""
@@ -24,10 +29,11 @@ trap cleanup EXIT
 "$site" --port 0 >"$work/site.log" 2>&1 </dev/null &
 site_pid=$!
 
-# The site prints its port once it accepts connections.
+# The site prints its port once it accepts connections (a Windows one ends
+# the line with CR LF).
 port=""
-for _ in $(seq 100); do
-  port=$(sed -n 's/^listening on \([0-9][0-9]*\)$/\1/p' "$work/site.log")
+for _ in $(seq $((${SITE_START_SECONDS:-10} * 10))); do
+  port=$(sed -n 's/^listening on \([0-9][0-9]*\)\r\?$/\1/p' "$work/site.log")
   [ -n "$port" ] && break
   if ! kill -0 "$site_pid" 2>/dev/null; then
     echo "riddle_site ended before listening:" >&2
@@ -37,14 +43,40 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 if [ -z "$port" ]; then
-  echo "riddle_site did not start listening within 10 seconds" >&2
+  echo "riddle_site did not start listening within ${SITE_START_SECONDS:-10} seconds" >&2
   exit 1
 fi
 
 mkdir "$work/run"
 status=0
-timeout --kill-after=5 60 "$simulator" --demo --module "$module" \
-  --site "http://127.0.0.1:$port" --run-dir "$work/run" --group 123456 || status=$?
+if [ "$mode" = --script ]; then
+  cat >"$work/script" <<'SCRIPT'
+# comments and blank lines are skipped
+
+Zorva 开始
+/give 5
+/balances
+/riddle
+/quit
+this line is never sent
+SCRIPT
+  timeout --kill-after=5 60 "$simulator" --script "$work/script" --module "$module" \
+    --site "http://127.0.0.1:$port" --run-dir "$work/run" --group 123456 \
+    >"$work/transcript" || status=$?
+  cat "$work/transcript"
+  expected=("> Zorva 开始" "一口咬掉牛尾巴（打一字）" "paid 5 to 10001, who now has 105"
+    "10001: 105  (you)" "is at page /dmmy/19499.html; a riddle is open")
+  for line in "${expected[@]}"; do
+    grep -qF -- "$line" "$work/transcript" || { echo "missing: $line" >&2 && status=1; }
+  done
+  if grep -q "never sent\|comments" "$work/transcript"; then
+    echo "the script went on after /quit, or sent a comment" >&2
+    status=1
+  fi
+else
+  timeout --kill-after=5 60 "$simulator" --demo --module "$module" \
+    --site "http://127.0.0.1:$port" --run-dir "$work/run" --group 123456 || status=$?
+fi
 
 # The game keeps its position in the run directory given to the module.
 if [ "$status" -eq 0 ] && [ ! -f "$work/run/Zorva/123456.ini" ]; then

@@ -1,22 +1,28 @@
 // host_simulator: plays the chat-robot host for the module on a terminal.
 //
-// Loads the module, calls info once, makes sure the member has a sign-in
-// balance, then passes every line typed (or, with --demo, a scripted game)
-// to Zorvane as a group message of one member and shows the reply and the
-// member's balance after it.
+// Loads the module, makes sure the member has a sign-in balance, calls info
+// once, then routes every line typed (or read from a script; or, with
+// --demo, a scripted game) as a host would: the simulator's own "/"
+// commands switch member or group and pay or show balances; messages go to
+// Zorvane as group messages, without the command word when they start with
+// it. Replies and balances are shown after each.
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
 
 #include "demo.h"
-#include "encoding.h"
+#include "host.h"
+#include "line_reader.h"
 #include "options.h"
-#include "runtime/gbk_to_utf8.h"
-#include "session.h"
+#include "riddle_file.h"
 #include "signin_ledger.h"
 #include "zorvane_module.h"
 
@@ -62,33 +68,49 @@ std::string ConfigureModule(ZorvaneModule& module, const Options& options) {
   return runDirectory;
 }
 
-void Chat(Session& session) {
-  session.ShowDescriptor();
-  Say("\n输入群消息后按回车（Ctrl-D 退出）。发送“开始”看谜题，再发答案。\n");
-  session.ShowBalance();
-  const bool terminal = isatty(STDIN_FILENO);
-  std::string line;
-  while (true) {
-    if (terminal) {
-      std::cout << "> " << std::flush;
-    }
-    if (!std::getline(std::cin, line)) {
-      break;
-    }
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-    }
-    if (!terminal) {
-      std::cout << "> " << line << "\n";  // a transcript shows what was sent
-    }
-    const std::optional<std::string> message = Utf8ToGbk(line);
-    if (!message) {
-      std::cout << "  (not sent: the message is not UTF-8 or holds characters that GBK lacks)\n";
+// Every line of input goes to the host; a transcript (input from a pipe or
+// a script) shows each line before what it caused.
+void Converse(Host& host, LineReader& reader, bool skipComments) {
+  while (const std::optional<std::string> line = reader.Next("> ")) {
+    if (skipComments && (line->empty() || line->starts_with('#'))) {
       continue;
     }
-    session.Send(*message);
+    if (!reader.interactive()) {
+      std::cout << "> " << *line << "\n";
+    }
+    if (!host.Handle(*line)) {
+      return;
+    }
   }
   std::cout << "\n";
+}
+
+void Chat(Host& host, const std::string& descriptor) {
+  host.ShowDescriptor(descriptor);
+  std::cout << "\nType group messages and press Enter; /help lists the simulator's commands.\n"
+            << "Send " << ForTerminal("开始") << " (or " << ForTerminal("Zorva 开始")
+            << ") for a riddle, then guess.\n";
+  host.ShowBalance();
+  LineReader reader(std::cin);
+  Converse(host, reader, false);
+}
+
+// Plays the lines of a file (or of standard input for "-").
+int PlayScript(Host& host, const std::string& script) {
+  if (script == "-") {
+    LineReader reader(std::cin);
+    Converse(host, reader, true);
+    return 0;
+  }
+  std::ifstream file(script);
+  if (!file) {
+    std::cerr << "host_simulator: cannot read the script " << script << ": " << std::strerror(errno)
+              << "\n";
+    return 2;
+  }
+  LineReader reader(file);
+  Converse(host, reader, true);
+  return 0;
 }
 
 int Run(const Options& options) {
@@ -98,21 +120,31 @@ int Run(const Options& options) {
     return 2;
   }
   const std::string runDirectory = ConfigureModule(module, options);
-
-  const SigninLedger ledger(runDirectory, options.group, options.member);
-  if (!ledger.SeedIfMissing()) {
-    std::cerr << "host_simulator: cannot write the sign-in file "
-              << zorvane::GbkToUtf8(ledger.FilePath()) << "\n";
+  const SigninLedger ledger(runDirectory);
+  Host host(module, ledger, runDirectory, options.group, options.member, std::cout);
+  if (!host.SeedMember()) {
     return 2;
   }
-  std::cout << "module: " << options.modulePath << "\nrun directory: " << runDirectory << "\ngroup "
-            << options.group << ", member " << options.member << "\n";
-
-  Session session(module, ledger, options.group, options.member);
-  if (options.demo) {
-    return RunDemo(session, ledger);
+  if (!options.script) {
+    std::cout << "module: " << options.modulePath << "\nrun directory: " << runDirectory
+              << "\ngroup " << options.group << ", member " << options.member << "\n";
   }
-  Chat(session);
+  // A host calls info once after loading the module; it also makes the
+  // game's folder, without which the game keeps no state.
+  const std::string descriptor = host.CallInfo();
+  if (options.demo) {
+    riddle_site::LoadedRiddles loaded = riddle_site::LoadRiddleFile(options.riddleFile);
+    if (loaded.problem) {
+      std::cerr << "host_simulator: bad riddle file: "
+                << riddle_site::DescribeProblem(options.riddleFile, *loaded.problem) << "\n";
+      return 2;
+    }
+    return RunDemo(host, ledger, riddle_site::RiddleCatalog(std::move(loaded.riddles)), descriptor);
+  }
+  if (options.script) {
+    return PlayScript(host, *options.script);
+  }
+  Chat(host, descriptor);
   return 0;
 }
 
@@ -120,6 +152,8 @@ int Run(const Options& options) {
 }  // namespace host_simulator
 
 int main(int argc, char** argv) {
+  // Line editing counts UTF-8 characters by the terminal's locale.
+  std::setlocale(LC_CTYPE, "");
   bool helpRequested = false;
   std::optional<host_simulator::Options> options =
       host_simulator::ParseOptions(argc, argv, helpRequested);

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "host_commands.h"
+
 #include <iostream>
 #include <string_view>
 
@@ -7,21 +9,22 @@ namespace host_simulator {
 namespace {
 
 void PrintUsage(std::ostream& out) {
-  out << "usage: host_simulator [--module PATH] [--group G] [--member M] [--demo]\n"
-         "                      [--site URL] [--run-dir DIR]\n"
+  out << "usage: host_simulator [--module PATH] [--group G] [--member M]\n"
+         "                      [--demo | --script FILE] [--site URL] [--run-dir DIR]\n"
          "  --module PATH  the module to load (default: " ZORVANE_DEFAULT_MODULE
          ")\n"
          "  --group G      the group number passed with every event (default 123456)\n"
          "  --member M     the sender's number (default 10001)\n"
          "  --demo         play a short scripted game, check the replies and exit\n"
+         "  --riddles FILE the riddle site's collection, which --demo checks the replies\n"
+         "                 against (default: " ZORVANE_BUNDLED_RIDDLES
+         ")\n"
+         "  --script FILE  send the lines of FILE (- for standard input) one by one,\n"
+         "                 show what happens and exit; lines starting with # are skipped\n"
          "  --site URL     riddle site for a test build of the module (its update page\n"
          "                 is URL/update.html); the product module keeps its own\n"
          "  --run-dir DIR  run directory for a test build of the module (default:\n"
          "                 this program's folder, which the product module uses)\n";
-}
-
-bool IsNumber(std::string_view text) {
-  return !text.empty() && text.find_first_not_of("0123456789") == text.npos;
 }
 
 }  // namespace
@@ -29,6 +32,7 @@ bool IsNumber(std::string_view text) {
 std::optional<Options> ParseOptions(int argc, char** argv, bool& helpRequested) {
   Options options;
   options.modulePath = ZORVANE_DEFAULT_MODULE;
+  options.riddleFile = ZORVANE_BUNDLED_RIDDLES;
   helpRequested = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -43,6 +47,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& helpRequested) 
       options.siteBase = argv[++i];
     } else if (arg == "--run-dir" && hasValue) {
       options.runDirectory = argv[++i];
+    } else if (arg == "--riddles" && hasValue) {
+      options.riddleFile = argv[++i];
+    } else if (arg == "--script" && hasValue) {
+      options.script = argv[++i];
     } else if (arg == "--demo") {
       options.demo = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -55,8 +63,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& helpRequested) 
       return std::nullopt;
     }
   }
-  // Group and member numbers become file and section names: anything but
-  // digits could step out of the run directory.
+  if (options.demo && options.script) {
+    std::cerr << "host_simulator: --demo and --script exclude each other\n";
+    return std::nullopt;
+  }
   if (!IsNumber(options.group) || !IsNumber(options.member)) {
     std::cerr << "host_simulator: --group and --member take numbers\n";
     return std::nullopt;

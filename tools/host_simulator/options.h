@@ -11,6 +11,8 @@ struct Options {
   std::string group = "123456";             // UTF-8 as typed
   std::string member = "10001";             // UTF-8 as typed
   bool demo = false;                        // play the scripted game and exit
+  std::string riddleFile;                   // the site's riddles, which the demo checks against
+  std::optional<std::string> script;        // read the lines from this file ("-": stdin)
   std::optional<std::string> siteBase;      // point a test build at this riddle site
   std::optional<std::string> runDirectory;  // ... and at this run directory
 };

@@ -1,56 +1,85 @@
 #include "signin_ledger.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <utility>
 
+#include "runtime/convert.h"
 #include "runtime/run_environment.h"
+#include "runtime/setting_sections.h"
 #include "runtime/settings.h"
 
 namespace host_simulator {
 namespace {
 
 constexpr char BalanceKey[] = "总共人民币";
+constexpr std::string_view SectionSeparator = "--";
+
+std::string Section(const std::string& group, const std::string& member) {
+  return member + std::string(SectionSeparator) + group;
+}
 
 }  // namespace
 
-SigninLedger::SigninLedger(std::string runDirectory, std::string group, std::string member)
-    : runDirectory_(std::move(runDirectory)),
-      group_(std::move(group)),
-      member_(std::move(member)) {}
+SigninLedger::SigninLedger(std::string runDirectory) : runDirectory_(std::move(runDirectory)) {}
 
-std::string SigninLedger::FilePath() const {
-  return runDirectory_ + "/config/签到数据" + group_ + ".ini";
+std::string SigninLedger::FilePath(const std::string& group) const {
+  return runDirectory_ + "/config/签到数据" + group + ".ini";
 }
 
-std::string SigninLedger::section() const {
-  return member_ + "--" + group_;
-}
-
-std::optional<std::string> SigninLedger::BalanceText() const {
+std::optional<std::string> SigninLedger::BalanceText(const std::string& group,
+                                                     const std::string& member) const {
   // A missing key reads as the empty text. No balance is ever legitimately
   // empty, so the empty text means there is none.
-  const zorvane::Text text = zorvane::ReadSetting(FilePath(), section(), BalanceKey);
+  const zorvane::Text text =
+      zorvane::ReadSetting(FilePath(group), Section(group, member), BalanceKey);
   if (text.empty()) {
     return std::nullopt;
   }
   return std::string(text);
 }
 
-double SigninLedger::Balance() const {
-  const std::optional<std::string> text = BalanceText();
-  return text ? std::strtod(text->c_str(), nullptr) : 0.0;
+double SigninLedger::Balance(const std::string& group, const std::string& member) const {
+  const std::optional<std::string> text = BalanceText(group, member);
+  return text ? zorvane::ToNumber(*text) : 0.0;
 }
 
-bool SigninLedger::SetBalance(const std::string& text) const {
+bool SigninLedger::SetBalance(const std::string& group, const std::string& member,
+                              const std::string& text) const {
   const std::string folder = runDirectory_ + "/config";
   if (!zorvane::CreateDir(folder) && !zorvane::FileExists(folder)) {
     return false;
   }
-  return zorvane::WriteSetting(FilePath(), section(), BalanceKey, text);
+  return zorvane::WriteSetting(FilePath(group), Section(group, member), BalanceKey, text);
 }
 
-bool SigninLedger::SeedIfMissing() const {
-  return BalanceText() ? true : SetBalance(StartingBalance);
+bool SigninLedger::Give(const std::string& group, const std::string& member, double amount) const {
+  const zorvane::Text total = zorvane::ToText(Balance(group, member) + amount);
+  return SetBalance(group, member, std::string(total));
+}
+
+bool SigninLedger::SeedIfMissing(const std::string& group, const std::string& member) const {
+  return BalanceText(group, member) ? true : SetBalance(group, member, StartingBalance);
+}
+
+std::vector<MemberBalance> SigninLedger::Members(const std::string& group) const {
+  // Sections are named member + "--" + group; a section of another group
+  // that found its way into the file is not one of this group's members.
+  const std::string suffix = std::string(SectionSeparator) + group;
+  std::vector<MemberBalance> members;
+  for (const zorvane::Text& section : zorvane::ReadSectionNames(FilePath(group))) {
+    const std::string_view name = section;
+    if (name.size() <= suffix.size() || !name.ends_with(suffix)) {
+      continue;
+    }
+    const std::string member(name.substr(0, name.size() - suffix.size()));
+    if (const std::optional<std::string> text = BalanceText(group, member)) {
+      members.push_back({member, *text, zorvane::ToNumber(*text)});
+    }
+  }
+  std::stable_sort(
+      members.begin(), members.end(),
+      [](const MemberBalance& a, const MemberBalance& b) { return a.value > b.value; });
+  return members;
 }
 
 }  // namespace host_simulator

@@ -5,40 +5,52 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace host_simulator {
 
 // What a member holds when the simulator first meets them.
 inline constexpr char StartingBalance[] = "100";
 
+struct MemberBalance {
+  std::string member;  // GBK
+  std::string text;    // the stored balance, as stored
+  double value;
+};
+
+// Every name and text here is GBK.
 class SigninLedger {
  public:
-  // group and member are GBK.
-  SigninLedger(std::string runDirectory, std::string group, std::string member);
+  explicit SigninLedger(std::string runDirectory);
 
-  // runDirectory + "/config/签到数据" + group + ".ini" (GBK bytes).
-  std::string FilePath() const;
+  // runDirectory + "/config/签到数据" + group + ".ini"
+  std::string FilePath(const std::string& group) const;
 
   // The stored balance text, or nullopt when there is none (an empty one
   // counts as none).
-  std::optional<std::string> BalanceText() const;
+  std::optional<std::string> BalanceText(const std::string& group, const std::string& member) const;
 
-  // The stored balance as a number (0 when there is none).
-  double Balance() const;
+  // The stored balance as the module reads it (0 when there is none).
+  double Balance(const std::string& group, const std::string& member) const;
 
   // Stores text as the balance; makes the config folder when it is missing.
-  bool SetBalance(const std::string& text) const;
+  bool SetBalance(const std::string& group, const std::string& member,
+                  const std::string& text) const;
+
+  // Adds amount (which may be negative) to the balance, as the sign-in
+  // module pays out; false when the file could not be written.
+  bool Give(const std::string& group, const std::string& member, double amount) const;
 
   // Gives the member StartingBalance when they have no balance yet; keeps
   // an existing one. False when the file could not be written.
-  bool SeedIfMissing() const;
+  bool SeedIfMissing(const std::string& group, const std::string& member) const;
+
+  // The members of the group that the file holds a balance for, highest
+  // balance first (members with equal balances in file order).
+  std::vector<MemberBalance> Members(const std::string& group) const;
 
  private:
-  std::string section() const;
-
   std::string runDirectory_;
-  std::string group_;
-  std::string member_;
 };
 
 }  // namespace host_simulator

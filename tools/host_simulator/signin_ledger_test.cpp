@@ -2,54 +2,96 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "runtime/settings.h"
-#include "scratch_folder.h"
+#include "support/temp_dir.h"
 
 namespace host_simulator {
 namespace {
 
 TEST(SigninLedger, SeedsANewMemberAndKeepsAnExistingBalance) {
-  ScratchFolder folder;
-  const SigninLedger ledger(folder.path(), "555", "42");
-  EXPECT_EQ(ledger.FilePath(), folder.path() + "/config/签到数据555.ini");
-  EXPECT_EQ(ledger.BalanceText(), std::nullopt);
-  EXPECT_EQ(ledger.Balance(), 0.0);
+  const zorvane::testing::TempDir folder;
+  const SigninLedger ledger(folder.str());
+  EXPECT_EQ(ledger.FilePath("555"), folder.str() + "/config/签到数据555.ini");
+  EXPECT_EQ(ledger.BalanceText("555", "42"), std::nullopt);
+  EXPECT_EQ(ledger.Balance("555", "42"), 0.0);
 
-  ASSERT_TRUE(ledger.SeedIfMissing());  // also makes the config folder
-  EXPECT_EQ(std::string(zorvane::ReadSetting(ledger.FilePath(), "42--555", "总共人民币")),
+  ASSERT_TRUE(ledger.SeedIfMissing("555", "42"));  // also makes the config folder
+  EXPECT_EQ(std::string(zorvane::ReadSetting(ledger.FilePath("555"), "42--555", "总共人民币")),
             StartingBalance);
 
-  ASSERT_TRUE(ledger.SetBalance("17.5"));
-  ASSERT_TRUE(ledger.SeedIfMissing());
-  EXPECT_EQ(ledger.Balance(), 17.5);
+  ASSERT_TRUE(ledger.SetBalance("555", "42", "17.5"));
+  ASSERT_TRUE(ledger.SeedIfMissing("555", "42"));
+  EXPECT_EQ(ledger.Balance("555", "42"), 17.5);
 
-  // Another member of the same group gets a balance of their own.
-  const SigninLedger neighbour(folder.path(), "555", "43");
-  ASSERT_TRUE(neighbour.SeedIfMissing());
-  EXPECT_EQ(neighbour.BalanceText(), StartingBalance);
-  EXPECT_EQ(ledger.BalanceText(), "17.5");
+  // Another member of the same group, and the same member in another group,
+  // get balances of their own.
+  ASSERT_TRUE(ledger.SeedIfMissing("555", "43"));
+  ASSERT_TRUE(ledger.SeedIfMissing("556", "42"));
+  EXPECT_EQ(ledger.BalanceText("555", "43"), StartingBalance);
+  EXPECT_EQ(ledger.BalanceText("556", "42"), StartingBalance);
+  EXPECT_EQ(ledger.BalanceText("555", "42"), "17.5");
 }
 
 TEST(SigninLedger, AnEmptyBalanceCountsAsNone) {
-  ScratchFolder folder;
-  const SigninLedger ledger(folder.path(), "555", "42");
-  ASSERT_TRUE(ledger.SetBalance(""));
-  EXPECT_EQ(ledger.BalanceText(), std::nullopt);
-  ASSERT_TRUE(ledger.SeedIfMissing());
-  EXPECT_EQ(ledger.BalanceText(), StartingBalance);
+  const zorvane::testing::TempDir folder;
+  const SigninLedger ledger(folder.str());
+  ASSERT_TRUE(ledger.SetBalance("555", "42", ""));
+  EXPECT_EQ(ledger.BalanceText("555", "42"), std::nullopt);
+  ASSERT_TRUE(ledger.SeedIfMissing("555", "42"));
+  EXPECT_EQ(ledger.BalanceText("555", "42"), StartingBalance);
 }
 
 TEST(SigninLedger, FailsWhenTheConfigFolderCannotBeMade) {
-  ScratchFolder folder;
-  std::ofstream(folder.path() + "/config") << "a file where the folder belongs";
-  const SigninLedger ledger(folder.path(), "555", "42");
-  EXPECT_FALSE(ledger.SeedIfMissing());
-  EXPECT_EQ(ledger.BalanceText(), std::nullopt);
+  const zorvane::testing::TempDir folder;
+  std::ofstream(folder.str() + "/config") << "a file where the folder belongs";
+  const SigninLedger ledger(folder.str());
+  EXPECT_FALSE(ledger.SeedIfMissing("555", "42"));
+  EXPECT_FALSE(ledger.Give("555", "42", 5));
+  EXPECT_EQ(ledger.BalanceText("555", "42"), std::nullopt);
 
-  const SigninLedger nowhere(folder.path() + "/missing", "555", "42");
-  EXPECT_FALSE(nowhere.SetBalance("1"));
+  const SigninLedger nowhere(folder.str() + "/missing");
+  EXPECT_FALSE(nowhere.SetBalance("555", "42", "1"));
+}
+
+TEST(SigninLedger, GivingAddsToTheStoredBalanceAsTheModuleWritesNumbers) {
+  const zorvane::testing::TempDir folder;
+  const SigninLedger ledger(folder.str());
+  ASSERT_TRUE(ledger.Give("555", "42", 50));  // no balance yet: from 0
+  EXPECT_EQ(ledger.BalanceText("555", "42"), "50");
+  ASSERT_TRUE(ledger.SetBalance("555", "42", "17.5"));
+  ASSERT_TRUE(ledger.Give("555", "42", 2.5));
+  EXPECT_EQ(ledger.BalanceText("555", "42"), "20");  // whole: no decimal point
+  ASSERT_TRUE(ledger.Give("555", "42", -30));
+  EXPECT_EQ(ledger.BalanceText("555", "42"), "-10");
+}
+
+TEST(SigninLedger, ListsTheGroupsMembersHighestFirst) {
+  const zorvane::testing::TempDir folder;
+  const SigninLedger ledger(folder.str());
+  EXPECT_TRUE(ledger.Members("555").empty());  // no file yet
+
+  // As the sign-in module may have left it: other keys, another group's
+  // section, a section without a balance, a name in another letter case
+  // repeated, blanks around a header.
+  std::filesystem::create_directory(folder.path() / "config");
+  std::ofstream(ledger.FilePath("555"), std::ios::binary)
+      << "[7--555]\r\n签到次数=3\r\n总共人民币=35\r\n"
+         "[8--555]\r\n总共人民币=120.5\r\n"
+         "[9--556]\r\n总共人民币=999\r\n"
+         "[10--555]\r\n签到次数=1\r\n"
+         "  [11--555]  \r\n总共人民币=35\r\n"
+         "[7--555]\r\n总共人民币=1000\r\n"
+         "[--555]\r\n总共人民币=5\r\n";
+  const std::vector<MemberBalance> members = ledger.Members("555");
+  ASSERT_EQ(members.size(), 3u);
+  EXPECT_EQ(members[0].member, "8");
+  EXPECT_EQ(members[0].text, "120.5");
+  EXPECT_EQ(members[1].member, "7");  // the first section of a name counts
+  EXPECT_EQ(members[1].text, "35");
+  EXPECT_EQ(members[2].member, "11");  // equal balances keep the file's order
 }
 
 }  // namespace

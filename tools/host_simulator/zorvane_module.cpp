@@ -5,9 +5,14 @@
 namespace host_simulator {
 namespace {
 
-std::string LastDlError() {
+// dlerror's text, without the path in front that it often repeats.
+std::string LastDlError(const std::string& path) {
   const char* message = dlerror();
-  return message ? message : "unknown error";
+  std::string text = message ? message : "unknown error";
+  if (text.starts_with(path + ": ")) {
+    text.erase(0, path.size() + 2);
+  }
+  return text;
 }
 
 // A null result would be a fault of the module; it reads as no reply here
@@ -21,7 +26,7 @@ std::string CopyResult(const char* result) {
 ZorvaneModule::ZorvaneModule(const std::string& path) {
   handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) {
-    error_ = "cannot load " + path + ": " + LastDlError();
+    error_ = "cannot load " + path + ": " + LastDlError(path);
     return;
   }
   info_ = reinterpret_cast<InfoFunction>(dlsym(handle_, "info"));

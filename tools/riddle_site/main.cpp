@@ -1,39 +1,51 @@
-// riddle_site: serves the riddle pages and the update page on 127.0.0.1.
+// zorvane-site: serves the riddle pages and the update page, or writes them
+// as static files for another web server.
 //
-//   riddle_site [--port N] [--update-link URL]
+//   zorvane-site [--riddles FILE] [--listen ADDRESS] [--port N] [--update-link URL]
+//   zorvane-site export FOLDER [--riddles FILE] [--update-link URL]
 //
 // --port 0 takes a free port. Once the site accepts connections it prints
 // "listening on <port>" on a line of its own, so that scripts can wait for it
-// and learn the port. SIGINT, SIGTERM and SIGHUP stop it cleanly.
+// and learn the port. Ctrl-C (and a request of the system to end) stops it
+// cleanly.
 #include <httplib.h>
-#include <pthread.h>
-#include <signal.h>
-#include <sys/socket.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
+#include "riddle_file.h"
+#include "site_export.h"
+#include "site_platform.h"
 #include "site_routes.h"
 
+namespace riddle_site {
 namespace {
 
 constexpr int DefaultPort = 8723;
-constexpr char LoopbackAddress[] = "127.0.0.1";
 
 struct Options {
+  std::string riddleFile = BundledRiddleFile();
+  std::string address = "127.0.0.1";
   int port = DefaultPort;
-  std::string updateLink;  // empty: the update page offers no link
+  std::string updateLink;                   // empty: the update page offers no link
+  std::optional<std::string> exportFolder;  // write the pages there instead of serving
 };
 
 void PrintUsage(std::ostream& out) {
-  out << "usage: riddle_site [--port N] [--update-link URL]\n"
-         "  --port N           port on 127.0.0.1 (default 8723; 0 picks a free one)\n"
-         "  --update-link URL  let /update.html offer URL as an update (default: none)\n";
+  out << "usage: zorvane-site [--riddles FILE] [--listen ADDRESS] [--port N] [--update-link URL]\n"
+         "       zorvane-site export FOLDER [--riddles FILE] [--update-link URL]\n"
+         "  --riddles FILE     the riddles, a UTF-8 TSV or CSV file (default: "
+      << BundledRiddleFile()
+      << ")\n"
+         "  --listen ADDRESS   the address to serve on (default 127.0.0.1, this machine only;\n"
+         "                     0.0.0.0 serves other machines too)\n"
+         "  --port N           the port (default 8723; 0 picks a free one)\n"
+         "  --update-link URL  let /update.html offer URL as an update (default: none)\n"
+         "  export FOLDER      write every page as a static GBK file below FOLDER, for any\n"
+         "                     web server: FOLDER/dmmy/<id>.html, update.html, index.html\n";
 }
 
 std::optional<int> ParsePort(std::string_view text) {
@@ -47,90 +59,102 @@ std::optional<int> ParsePort(std::string_view text) {
   return port;
 }
 
+[[noreturn]] void Refuse(const std::string& why) {
+  std::cerr << "zorvane-site: " << why << "\n";
+  PrintUsage(std::cerr);
+  std::exit(2);
+}
+
 // Exits with status 2 on a bad command line.
 Options ParseOptions(int argc, char** argv) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
+  int i = 1;
+  if (argc > 1 && std::string_view(argv[1]) == "export") {
+    if (argc < 3) {
+      Refuse("export needs a folder");
+    }
+    options.exportFolder = argv[2];
+    i = 3;
+  }
+  for (; i < argc; ++i) {
     const std::string_view arg = argv[i];
     const bool hasValue = i + 1 < argc;
     if (arg == "--port" && hasValue) {
       const std::optional<int> port = ParsePort(argv[++i]);
       if (!port) {
-        std::cerr << "riddle_site: bad port: " << argv[i] << "\n";
-        std::exit(2);
+        Refuse(std::string("bad port: ") + argv[i]);
       }
       options.port = *port;
+    } else if (arg == "--listen" && hasValue) {
+      options.address = argv[++i];
+    } else if (arg == "--riddles" && hasValue) {
+      options.riddleFile = argv[++i];
     } else if (arg == "--update-link" && hasValue) {
       options.updateLink = argv[++i];
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage(std::cout);
       std::exit(0);
     } else {
-      std::cerr << "riddle_site: unknown or incomplete option: " << arg << "\n";
-      PrintUsage(std::cerr);
-      std::exit(2);
+      Refuse("unknown or incomplete option: " + std::string(arg));
     }
   }
   return options;
-}
-
-// Only SO_REUSEADDR: httplib's default also sets SO_REUSEPORT, which would
-// let a second site bind a port that is already taken instead of failing.
-void ReuseAddressOnly(socket_t sock) {
-  int yes = 1;
-  setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
 }
 
 void LogRequest(const httplib::Request& request, const httplib::Response& response) {
   std::cout << request.method << " " << request.path << " " << response.status << std::endl;
 }
 
-sigset_t StopSignals() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGHUP);
-  return signals;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
-
-  // Blocked before any thread starts, so that only the waiter below takes them.
-  const sigset_t stopSignals = StopSignals();
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
+int Serve(const Options& options, const RiddleCatalog& catalog) {
   httplib::Server server;
-  server.set_socket_options(ReuseAddressOnly);
+  server.set_socket_options(UsePortAlone);
   server.set_logger(LogRequest);
-  riddle_site::AddRoutes(server, options.updateLink);
+  AddRoutes(server, catalog, options.updateLink);
 
   int port = options.port;
   if (port == 0) {
-    port = server.bind_to_any_port(LoopbackAddress);
-  } else if (!server.bind_to_port(LoopbackAddress, port)) {
+    port = server.bind_to_any_port(options.address);
+  } else if (!server.bind_to_port(options.address, port)) {
     port = -1;
   }
   if (port <= 0) {
-    std::cerr << "riddle_site: cannot listen on " << LoopbackAddress << ":" << options.port
-              << " (is the port in use?)\n";
+    std::cerr << "zorvane-site: cannot listen on " << options.address << ":" << options.port
+              << " (is the port in use by another program, or the address not one of this "
+                 "machine's?)\n";
     return 1;
   }
 
-  std::thread stopper([&] {
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
-    server.stop();
-  });
-
+  const StopRequests stopRequests([&server] { server.stop(); });
   std::cout << "listening on " << port << std::endl;
+  std::cout << "serving " << catalog.riddles().size() << " riddles at http://" << options.address
+            << ":" << port << "/ (Ctrl-C stops)" << std::endl;
   const bool listened = server.listen_after_bind();
-
-  // Wakes the waiter when the server ended on its own.
-  pthread_kill(stopper.native_handle(), SIGTERM);
-  stopper.join();
+  std::cout << "stopped" << std::endl;
   return listened ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace riddle_site
+
+int main(int argc, char** argv) {
+  using namespace riddle_site;
+  const Options options = ParseOptions(argc, argv);
+  LoadedRiddles loaded = LoadRiddleFile(options.riddleFile);
+  if (loaded.problem) {
+    std::cerr << "zorvane-site: bad riddle file: "
+              << DescribeProblem(options.riddleFile, *loaded.problem) << "\n";
+    return 1;
+  }
+  const RiddleCatalog catalog(std::move(loaded.riddles));
+  if (options.exportFolder) {
+    if (const std::optional<std::string> failed =
+            ExportSite(catalog, options.updateLink, *options.exportFolder)) {
+      std::cerr << "zorvane-site: " << *failed << "\n";
+      return 1;
+    }
+    std::cout << "wrote " << catalog.riddles().size() << " riddle pages, update.html and "
+              << "index.html below " << *options.exportFolder << std::endl;
+    return 0;
+  }
+  return Serve(options, catalog);
 }

@@ -1,77 +1,14 @@
 #include "riddle_catalog.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
-#include <vector>
+#include <utility>
 
 namespace riddle_site {
 namespace {
 
-struct RiddleText {
-  std::string_view question;
-  std::string_view answer;
-};
-
-// Character riddles (打一字) and object riddles, alternating a little so
-// that a game does not stay on one kind for long.
-constexpr std::array<RiddleText, 40> RiddleTexts = {{
-    {"一口咬掉牛尾巴（打一字）", "告"},
-    {"一人一张口，口下长只手（打一字）", "拿"},
-    {"麻屋子，红帐子，里面住着个白胖子（打一植物）", "花生"},
-    {"十个哥哥（打一字）", "克"},
-    {"身穿绿衣裳，肚里水汪汪，生的子儿多，个个黑脸膛（打一水果）", "西瓜"},
-    {"上下合一（打一字）", "卡"},
-    {"小时穿黑衣，大时穿绿袍，水里过日子，岸上来睡觉（打一动物）", "青蛙"},
-    {"千里相逢（打一字）", "重"},
-    {"千条线，万条线，掉到水里看不见（打一自然现象）", "雨"},
-    {"半部春秋（打一字）", "秦"},
-    {"红公鸡，绿尾巴，一头钻到地底下（打一蔬菜）", "萝卜"},
-    {"自小在一起，目前少联系（打一字）", "省"},
-    {"九十九（打一字）", "白"},
-    {"头戴红帽子，身穿白袍子，走路摆架子，说话伸脖子（打一动物）", "鹅"},
-    {"人在草木中（打一字）", "茶"},
-    {"兄弟七八个，围着柱子坐，只要一分开，衣服就扯破（打一植物）", "大蒜"},
-    {"有水能养鱼虾，有土能种庄稼，有人不是你我，有马跑遍天下（打一字）", "也"},
-    {"有面没有口，有脚没有手，虽有四只脚，自己不会走（打一家具）", "桌子"},
-    {"四个山字山靠山，四个川字川连川（打一字）", "田"},
-    {"一个黑孩，从不开口，要是开口，掉出舌头（打一食物）", "瓜子"},
-    {"大口套小口（打一字）", "回"},
-    {"坐也是卧，立也是卧，走也是卧，卧也是卧（打一动物）", "蛇"},
-    {"两个月亮（打一字）", "朋"},
-    {"远看山有色，近听水无声，春去花还在，人来鸟不惊（打一物品）", "画"},
-    {"三人同日去看花（打一字）", "春"},
-    {"有时落在山腰，有时挂在树梢，有时像个圆盘，有时像把镰刀（打一自然物）", "月亮"},
-    {"一人挑两小人（打一字）", "夹"},
-    {"左一片，右一片，隔座山头不见面（打一人体器官）", "耳朵"},
-    {"山上还有山（打一字）", "出"},
-    {"上边毛，下边毛，中间一颗黑葡萄（打一人体器官）", "眼睛"},
-    {"七十二小时（打一字）", "晶"},
-    {"有风不动无风动，不动无风动有风（打一物品）", "扇子"},
-    {"十张口，一颗心（打一字）", "思"},
-    {"一个小姑娘，生在水中央，身穿粉红衫，坐在绿船上（打一植物）", "荷花"},
-    {"王先生白小姐坐在石头上（打一字）", "碧"},
-    {"看看没有，摸摸倒有，像冰不化，像水不流（打一物品）", "玻璃"},
-    {"门里站着一个人（打一字）", "闪"},
-    {"兄弟两个一样长，酸甜苦辣它先尝（打一餐具）", "筷子"},
-    {"半个月亮（打一字）", "胖"},
-    {"一棵小树五个杈，不长叶子不开花（打一人体部位）", "手"},
-}};
-
 constexpr std::string_view PathPrefix = "/dmmy/";
 constexpr std::string_view PathSuffix = ".html";
-
-const std::vector<Riddle>& Catalog() {
-  static const std::vector<Riddle> catalog = [] {
-    std::vector<Riddle> riddles;
-    int id = FirstRiddleId;
-    for (const RiddleText& text : RiddleTexts) {
-      riddles.push_back({id++, text.question, text.answer});
-    }
-    return riddles;
-  }();
-  return catalog;
-}
 
 // The id in "/dmmy/<id>.html", or -1 when path has another shape.
 int IdFromPath(std::string_view path) {
@@ -128,38 +65,38 @@ constexpr std::string_view PageTail = "</body>\r\n</html>\r\n";
 
 }  // namespace
 
-std::span<const Riddle> Riddles() {
-  return Catalog();
+RiddleCatalog::RiddleCatalog(std::vector<RiddleText> texts) {
+  int id = FirstRiddleId;
+  for (RiddleText& text : texts) {
+    riddles_.push_back({id++, std::move(text.question), std::move(text.answer)});
+  }
 }
 
 std::string RiddlePath(int id) {
   return std::string(PathPrefix) + std::to_string(id) + std::string(PathSuffix);
 }
 
-const Riddle* FindRiddleByPath(std::string_view path) {
+const Riddle* RiddleCatalog::FindByPath(std::string_view path) const {
   const int id = IdFromPath(path);
-  const std::vector<Riddle>& riddles = Catalog();
-  if (id < FirstRiddleId || id - FirstRiddleId >= static_cast<int>(riddles.size())) {
+  if (id < FirstRiddleId || id - FirstRiddleId >= static_cast<int>(riddles_.size())) {
     return nullptr;
   }
-  return &riddles[id - FirstRiddleId];
+  return &riddles_[static_cast<std::size_t>(id - FirstRiddleId)];
 }
 
-const Riddle* FindRiddleByQuestion(std::string_view question) {
-  const std::vector<Riddle>& riddles = Catalog();
-  const auto found = std::find_if(riddles.begin(), riddles.end(),
+const Riddle* RiddleCatalog::FindByQuestion(std::string_view question) const {
+  const auto found = std::find_if(riddles_.begin(), riddles_.end(),
                                   [&](const Riddle& r) { return r.question == question; });
-  return found == riddles.end() ? nullptr : &*found;
+  return found == riddles_.end() ? nullptr : &*found;
 }
 
-const Riddle& NextRiddle(const Riddle& riddle) {
-  const std::vector<Riddle>& riddles = Catalog();
+const Riddle& RiddleCatalog::Next(const Riddle& riddle) const {
   const std::size_t index = static_cast<std::size_t>(riddle.id - FirstRiddleId);
-  return riddles[(index + 1) % riddles.size()];
+  return riddles_[(index + 1) % riddles_.size()];
 }
 
-std::string BuildRiddlePage(const Riddle& riddle) {
-  const Riddle& next = NextRiddle(riddle);
+std::string RiddleCatalog::Page(const Riddle& riddle) const {
+  const Riddle& next = Next(riddle);
   // The question must be the page's first h3 heading: nothing above it
   // may use one.
   std::string page = PageHead("谜语大全 - 第" + std::to_string(riddle.id) + "条");

@@ -1,44 +1,61 @@
-// The riddles of the local riddle site and the GBK pages it serves for them.
+// The riddles of the riddle site and the GBK pages it serves for them.
 //
 // Riddle pages live at "/dmmy/<id>.html"; the ids run on from FirstRiddleId
-// in catalogue order. Each page shows its question in the first h3 heading,
-// the answer in a "谜底：" heading and links the next riddle in a "下一篇" line.
-// The last riddle links back to the first, so a group that keeps guessing
-// goes round the catalogue again instead of running into a dead end.
+// in the order of the riddle file. Each page shows its question in the first
+// h3 heading, the answer in a "谜底：" heading and links the next riddle in a
+// "下一篇" line. The last riddle links back to the first, so a group that
+// keeps guessing goes round the collection again instead of running into a
+// dead end.
 #pragma once
 
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace riddle_site {
 
+// One riddle as the game shows it (GBK).
+struct RiddleText {
+  std::string question;  // with its kind, as shown: "十个哥哥（打一字）"
+  std::string answer;
+};
+
 struct Riddle {
   int id;
-  std::string_view question;  // GBK
-  std::string_view answer;    // GBK
+  std::string question;
+  std::string answer;
 };
 
 // The page where every new group starts.
 inline constexpr int FirstRiddleId = 19499;
 
-// Every riddle in chain order; ids are FirstRiddleId, FirstRiddleId + 1, ...
-std::span<const Riddle> Riddles();
-
 // "/dmmy/<id>.html"
 std::string RiddlePath(int id);
 
-// The riddle served at path, or null.
-const Riddle* FindRiddleByPath(std::string_view path);
+class RiddleCatalog {
+ public:
+  // The riddles in chain order; there must be at least one.
+  explicit RiddleCatalog(std::vector<RiddleText> texts);
 
-// The riddle with exactly this question, or null.
-const Riddle* FindRiddleByQuestion(std::string_view question);
+  // Every riddle in chain order; ids are FirstRiddleId, FirstRiddleId + 1, ...
+  std::span<const Riddle> riddles() const { return riddles_; }
 
-// The riddle that riddle's page links as the next one.
-const Riddle& NextRiddle(const Riddle& riddle);
+  // The riddle served at path, or null.
+  const Riddle* FindByPath(std::string_view path) const;
 
-// The riddle's page (GBK HTML).
-std::string BuildRiddlePage(const Riddle& riddle);
+  // The first riddle with exactly this question, or null.
+  const Riddle* FindByQuestion(std::string_view question) const;
+
+  // The riddle that riddle's page links as the next one.
+  const Riddle& Next(const Riddle& riddle) const;
+
+  // The riddle's page (GBK HTML).
+  std::string Page(const Riddle& riddle) const;
+
+ private:
+  std::vector<Riddle> riddles_;
+};
 
 // The update page; it offers updateLink when that is not empty.
 std::string BuildUpdatePage(std::string_view updateLink);

@@ -6,16 +6,16 @@
 
 namespace riddle_site {
 
-void AddRoutes(httplib::Server& server, std::string updateLink) {
+void AddRoutes(httplib::Server& server, const RiddleCatalog& catalog, std::string updateLink) {
   server.Get(R"(/dmmy/[0-9]+\.html)",
-             [](const httplib::Request& request, httplib::Response& response) {
-               const Riddle* riddle = FindRiddleByPath(request.path);
+             [&catalog](const httplib::Request& request, httplib::Response& response) {
+               const Riddle* riddle = catalog.FindByPath(request.path);
                if (riddle == nullptr) {
                  response.status = 404;
                  response.set_content(BuildNotFoundPage(request.path), GbkHtml);
                  return;
                }
-               response.set_content(BuildRiddlePage(*riddle), GbkHtml);
+               response.set_content(catalog.Page(*riddle), GbkHtml);
              });
   server.Get("/update.html",
              [link = std::move(updateLink)](const httplib::Request&, httplib::Response& response) {

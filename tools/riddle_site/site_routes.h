@@ -5,12 +5,15 @@
 
 #include <string>
 
+#include "riddle_catalog.h"
+
 namespace riddle_site {
 
 inline constexpr char GbkHtml[] = "text/html; charset=gbk";
 
-// Serves the riddle pages, "/update.html" (offering updateLink when it is
-// not empty) and a 404 page for every other path.
-void AddRoutes(httplib::Server& server, std::string updateLink);
+// Serves the catalogue's riddle pages, "/update.html" (offering updateLink
+// when it is not empty), the index at "/" and a 404 page for every other
+// path. The catalogue must outlive the server.
+void AddRoutes(httplib::Server& server, const RiddleCatalog& catalog, std::string updateLink);
 
 }  // namespace riddle_site

@@ -1,10 +1,10 @@
-#include "encoding.h"
+#include "utf8_to_gbk.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 
-namespace host_simulator {
+namespace riddle_site {
 namespace {
 
 // An iconv descriptor for the life of one conversion.
@@ -53,4 +53,4 @@ std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
   return gbk;
 }
 
-}  // namespace host_simulator
+}  // namespace riddle_site

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The release kit and the riddle site for Windows: makes the kit from the
+# DLL's build (build/win32), checks what it holds, and under Wine checks the
+# site's errors and plays a game on it with the Linux module, which the
+# Linux build (build/release) must have made.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/setup.sh
+source scripts/wine.sh
+
+fail() {
+  echo "test-kit: $*" >&2
+  exit 1
+}
+
+scripts/make-kit.sh
+kit=$(ls build/win32-site/zorvane-*-win32.zip)
+work=build/win32-site/kit-test
+rm -rf "$work" && mkdir -p "$work"
+(cd "$work" && cmake -E tar xf "../$(basename "$kit")")
+dir=$work/$(basename "$kit" .zip)
+
+echo "== What the kit holds"
+for file in zorvane.dll zorvane-site.exe riddles.tsv GUIDE-zh.txt GUIDE-en.txt; do
+  [ -f "$dir/$file" ] || fail "$kit lacks $file"
+done
+cmp -s "$dir/zorvane.dll" build/win32/zorvane.dll || fail "the kit's zorvane.dll is not build/win32's"
+cmp -s "$dir/riddles.tsv" tools/riddle_site/riddles.tsv || fail "the kit's riddles are not ours"
+i686-w64-mingw32-objdump -f "$dir/zorvane-site.exe" | grep -q 'file format pei-i386' ||
+  fail "zorvane-site.exe is no 32-bit Windows program"
+# Linked statically: nothing beside it but what every Windows has.
+if i686-w64-mingw32-objdump -p "$dir/zorvane-site.exe" | grep -i 'DLL Name' |
+  grep -qiv 'kernel32\|msvcrt\|ws2_32\|user32\|advapi32'; then
+  i686-w64-mingw32-objdump -p "$dir/zorvane-site.exe" | grep -i 'DLL Name' >&2
+  fail "zorvane-site.exe needs DLLs that Windows lacks"
+fi
+
+echo "== The site under Wine"
+ensure_wine
+# The kit's site is a 32-bit program. A kernel without 32-bit support runs
+# no 32-bit Wine; there the same site, built as a 64-bit program, stands in.
+arch=win32
+exe=$dir/zorvane-site.exe
+if ! "$(wine_loader win32)" --version >/dev/null 2>&1; then
+  echo "note: this machine runs no 32-bit programs; trying the site built for 64-bit Windows"
+  configure_and_build build/win64-site -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DZORVANE_WINDOWS_SITE=ON \
+    -DZORVANE_TESTS=OFF -DZORVANE_BENCH=OFF -DZORVANE_HTTPLIB_DIR="$PWD/build/httplib/include"
+  arch=win64
+  mkdir -p "$work/win64"
+  cp build/win64-site/tools/riddle_site/zorvane-site.exe "$dir/riddles.tsv" "$work/win64/"
+  exe=$work/win64/zorvane-site.exe
+fi
+prefix=build/$arch-site/wineprefix
+site() {
+  wine_run "$arch" "$prefix" "$exe" "$@"
+}
+site --help >/dev/null # the first run makes the prefix
+
+printf 'question\tanswer\n一口咬掉牛尾巴\t\n' >"$work/bad.tsv"
+if output=$(site --riddles "$work/bad.tsv" --port 0 2>&1); then
+  fail "a bad riddle file was served"
+fi
+grep -qF "bad.tsv:2: the answer is empty" <<<"$output" || fail "bad riddle file: $output"
+
+if output=$(site export "$dir/riddles.tsv/pages" 2>&1); then
+  fail "an export below a file succeeded"
+fi
+grep -qF "cannot make the folder" <<<"$output" || fail "unwritable export: $output"
+site export "$work/export" --update-link http://127.0.0.1:1/new.zip >/dev/null
+cmp -s "$work/export/dmmy/19499.html" <(build/release/tools/riddle_site/zorvane-site export \
+  "$work/export-linux" >/dev/null && cat "$work/export-linux/dmmy/19499.html") ||
+  fail "the Windows site's pages differ from the Linux site's"
+
+# A site that starts under Wine and stops when it is told to.
+cat >"$work/wine-site" <<WRAPPER
+#!/usr/bin/env bash
+cd "$PWD"
+source scripts/setup.sh
+source scripts/wine.sh
+wine_run $arch "$prefix" "$exe" "\$@" &
+child=\$!
+trap 'kill \$child 2>/dev/null; wait \$child' TERM INT
+wait \$child
+WRAPPER
+chmod +x "$work/wine-site"
+
+# A port that another program holds is refused.
+build/release/tools/riddle_site/zorvane-site --port 0 >"$work/linux-site.log" 2>&1 &
+holder=$!
+for _ in $(seq 50); do
+  port=$(sed -n 's/^listening on \([0-9]*\)$/\1/p' "$work/linux-site.log")
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+status=0
+output=$(site --port "$port" 2>&1) || status=$?
+kill "$holder" && wait "$holder" || true
+[ "$status" -ne 0 ] && grep -qF "cannot listen on 127.0.0.1:$port" <<<"$output" ||
+  fail "a busy port was not refused ($status): $output"
+
+echo "== A game on the Windows site, played by the Linux module"
+SITE_START_SECONDS=120 tools/host_simulator/demo_against_site.sh "$work/wine-site" \
+  build/release/tools/host_simulator/host_simulator build/release/zorvane_testable.so
+
+WINEPREFIX=$(realpath "$prefix") "$(dirname "$(wine_loader "$arch")")/wineserver" -k 2>/dev/null ||
+  true
+echo "The kit: $kit"

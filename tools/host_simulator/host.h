@@ -1,0 +1,80 @@
+// The chat-robot host as the simulator plays it: one group and one member
+// at a time, lines typed by the member routed to the simulator's own
+// commands or to the module, and everything that happens shown on out.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "host_commands.h"
+#include "signin_ledger.h"
+#include "zorvane_module.h"
+
+namespace host_simulator {
+
+// The message type of a group message, the only one the game answers.
+inline constexpr char GroupMessageType[] = "2";
+
+// One message that reached the module.
+struct Exchange {
+  std::string message;   // GBK, as the module received it
+  std::string reply;     // GBK; empty for no reply
+  double balanceBefore;  // the sender's, as stored in the sign-in file
+  double balanceAfter;
+};
+
+class Host {
+ public:
+  // group and member are numbers (ASCII digits).
+  Host(ZorvaneModule& module, const SigninLedger& ledger, std::string runDirectory,
+       std::string group, std::string member, std::ostream& out);
+
+  // Calls info, as a host does once after loading the module, and learns
+  // the command word from the descriptor. Returns the descriptor (GBK).
+  std::string CallInfo();
+
+  // Shows the descriptor that CallInfo returned.
+  void ShowDescriptor(std::string_view descriptor);
+
+  // Handles one typed line (UTF-8). False once the member asked to quit.
+  bool Handle(std::string_view utf8Line);
+
+  // The last message that reached the module and its outcome.
+  const std::optional<Exchange>& lastExchange() const { return lastExchange_; }
+
+  const std::string& group() const { return group_; }
+  const std::string& member() const { return member_; }
+
+  // Shows the current member's stored balance.
+  void ShowBalance() const;
+
+  // Gives the current member their starting balance when they have none;
+  // false (after saying why) when the sign-in file cannot be written.
+  bool SeedMember() const;
+
+ private:
+  void Send(const std::string& gbkMessage);
+  bool Run(const HostCommand& command);
+  // /member N and /group N: N takes the place of current.
+  void Switch(std::string& current, const char* command, const std::vector<std::string>& arguments);
+  void GiveMoney(const std::vector<std::string>& arguments);
+  void ShowBalances() const;
+  void ShowRiddle() const;
+  void ShowHelp() const;
+
+  ZorvaneModule& module_;
+  const SigninLedger& ledger_;
+  std::string runDirectory_;
+  std::string group_;
+  std::string member_;
+  std::string commandWord_;
+  std::ostream& out_;
+  std::optional<Exchange> lastExchange_;
+};
+
+// GBK text in UTF-8, without carriage returns.
+std::string ForTerminal(std::string_view gbk);
+
+}  // namespace host_simulator

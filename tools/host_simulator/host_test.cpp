@@ -1,0 +1,115 @@
+#include "host.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "support/riddle_site_fixture.h"
+#include "support/temp_dir.h"
+
+namespace host_simulator {
+namespace {
+
+// The test build of the module in a run directory of its own, with no
+// riddle site: the host's own commands need none.
+class HostCommands : public ::testing::Test {
+ protected:
+  HostCommands()
+      : module_(ZORVANE_TESTABLE_MODULE_PATH),
+        ledger_(runDirectory_.str()),
+        host_(module_, ledger_, runDirectory_.str(), "555", "42", out_) {}
+
+  void SetUp() override {
+    ASSERT_TRUE(module_.loaded()) << module_.error();
+    const std::string site = zorvane::testing::UnreachableSiteBase();
+    ASSERT_TRUE(module_.ConfigureForTesting(runDirectory_.str(), site, site + "/update.html"));
+    ASSERT_TRUE(host_.SeedMember());
+    host_.CallInfo();
+  }
+
+  // What the host shows for one typed line (UTF-8 here is GBK's ASCII part).
+  std::string Type(std::string_view line) {
+    out_.str("");
+    EXPECT_TRUE(host_.Handle(line)) << line;
+    return out_.str();
+  }
+
+  const zorvane::testing::TempDir runDirectory_;
+  ZorvaneModule module_;
+  const SigninLedger ledger_;
+  std::ostringstream out_;
+  Host host_;
+};
+
+TEST_F(HostCommands, SlashCommandsNeverReachTheModule) {
+  EXPECT_NE(Type("/help").find("/give N [MEMBER]"), std::string::npos);
+  EXPECT_NE(Type("/nonsense 1").find("unknown command /nonsense"), std::string::npos);
+  EXPECT_NE(Type("/").find("unknown command /;"), std::string::npos);
+  EXPECT_FALSE(host_.lastExchange());
+  // Not one of them cost the member anything.
+  EXPECT_EQ(ledger_.BalanceText("555", "42"), StartingBalance);
+  EXPECT_FALSE(host_.Handle("/quit"));
+}
+
+TEST_F(HostCommands, TheCommandWordComesOffBeforeTheModuleSeesTheMessage) {
+  Type("Zorva \xE5\xBC\x80\xE5\xA7\x8B");  // "Zorva 开始" in UTF-8
+  ASSERT_TRUE(host_.lastExchange());
+  EXPECT_EQ(host_.lastExchange()->message, "开始");
+  // A start command does not pay or cost; without a site it gets no reply.
+  EXPECT_EQ(host_.lastExchange()->reply, "");
+  EXPECT_EQ(ledger_.BalanceText("555", "42"), StartingBalance);
+
+  Type("Zorva  x");
+  EXPECT_EQ(host_.lastExchange()->message, " x");
+}
+
+TEST_F(HostCommands, GiveWritesTheLedgerOfTheNamedOrCurrentMember) {
+  EXPECT_NE(Type("/give 50").find("paid 50 to 42, who now has 150"), std::string::npos);
+  EXPECT_NE(Type("/give 7.5 43").find("who now has 7.5"), std::string::npos);
+  EXPECT_EQ(ledger_.BalanceText("555", "43"), "7.5");
+  // Bad amounts and members change nothing.
+  for (const char* line :
+       {"/give", "/give x", "/give 5 ../43", "/give 5 43 44", "/give 1e", "/give 5x"}) {
+    EXPECT_NE(Type(line).find("usage: /give"), std::string::npos) << line;
+  }
+  EXPECT_EQ(ledger_.BalanceText("555", "42"), "150");
+  EXPECT_EQ(ledger_.BalanceText("555", "43"), "7.5");
+}
+
+TEST_F(HostCommands, BalancesListTheGroupHighestFirst) {
+  Type("/give 25 7");
+  Type("/give 500 8");
+  EXPECT_EQ(Type("/balances"),
+            "  balances in group 555:\n"
+            "    8: 500\n"
+            "    42: 100  (you)\n"
+            "    7: 25\n");
+  Type("/group 556");
+  EXPECT_EQ(Type("/balances"), "  balances in group 556:\n    42: 100  (you)\n");
+}
+
+TEST_F(HostCommands, MemberAndGroupSwitchOnlyToNumbers) {
+  Type("/member 43");
+  EXPECT_EQ(host_.member(), "43");
+  EXPECT_EQ(ledger_.BalanceText("555", "43"), StartingBalance);  // a new member is paid in
+  Type("/group 556");
+  EXPECT_EQ(host_.group(), "556");
+  EXPECT_EQ(ledger_.BalanceText("556", "43"), StartingBalance);
+  for (const char* line : {"/member", "/member ..", "/member 1 2", "/group -1", "/group"}) {
+    EXPECT_NE(Type(line).find("usage: /"), std::string::npos) << line;
+  }
+  EXPECT_EQ(host_.member(), "43");
+  EXPECT_EQ(host_.group(), "556");
+}
+
+TEST_F(HostCommands, RiddleTellsWhereTheGroupStands) {
+  EXPECT_NE(Type("/riddle").find("group 555 has no game yet"), std::string::npos);
+  // A start command opens the first page even when the site cannot be
+  // reached; the answer stays empty, so no riddle is open.
+  Type("\xE5\xBC\x80\xE5\xA7\x8B");
+  EXPECT_NE(Type("/riddle").find("is at page /dmmy/19499.html; no riddle is open"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace host_simulator

@@ -1,0 +1,268 @@
+#include "riddle_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+#include "utf8_to_gbk.h"
+
+namespace riddle_site {
+namespace {
+
+// Literals in this file are GBK; the reasons are for an operator's terminal.
+std::string Utf8(const char8_t* text) {
+  return reinterpret_cast<const char*>(text);
+}
+
+// The texts that the module cuts a page at. A riddle holding one would
+// break the cut of its own page: the question or answer would end early,
+// or the next page's link be taken from the riddle.
+struct PageMarker {
+  std::string_view gbk;
+  const char8_t* shown;
+};
+constexpr PageMarker PageMarkers[] = {
+    {"<h3>", u8"<h3>"},
+    {"</h3>", u8"</h3>"},
+    {"下一篇：<a href='", u8"下一篇：<a href='"},
+    {"'>", u8"'>"},
+};
+
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view Blanks = " \t";
+
+struct Record {
+  std::vector<std::string> fields;  // UTF-8, untrimmed
+  std::optional<std::string> problem;
+};
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(Blanks);
+  if (first == text.npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
+}
+
+Record SplitTsv(std::string_view line) {
+  Record record;
+  std::size_t begin = 0;
+  while (true) {
+    const std::size_t tab = line.find('\t', begin);
+    record.fields.emplace_back(line.substr(begin, tab == line.npos ? line.npos : tab - begin));
+    if (tab == line.npos) {
+      return record;
+    }
+    begin = tab + 1;
+  }
+}
+
+// A quoted CSV text, from its opening quote at line[at]; at ends after the
+// closing quote. False when the line ends first: the text would go on into
+// the next line.
+bool ReadQuoted(std::string_view line, std::size_t& at, std::string& text) {
+  for (++at; at < line.size(); ++at) {
+    if (line[at] != '"') {
+      text += line[at];
+    } else if (at + 1 < line.size() && line[at + 1] == '"') {
+      text += '"';
+      ++at;
+    } else {
+      ++at;
+      return true;
+    }
+  }
+  return false;
+}
+
+Record SplitCsv(std::string_view line) {
+  Record record;
+  std::size_t at = 0;
+  while (true) {
+    std::string field;
+    const std::size_t start = std::min(line.find_first_not_of(Blanks, at), line.size());
+    if (start < line.size() && line[start] == '"') {
+      at = start;
+      if (!ReadQuoted(line, at, field)) {
+        record.problem = Utf8(
+            u8"a quoted text runs on past the end of the line (a line break "
+            u8"inside a text)");
+        return record;
+      }
+      at = std::min(line.find_first_not_of(Blanks, at), line.size());
+      if (at < line.size() && line[at] != ',') {
+        record.problem = Utf8(u8"text after the closing quote of a quoted text");
+        return record;
+      }
+    } else {
+      const std::size_t comma = std::min(line.find(',', at), line.size());
+      field = line.substr(at, comma - at);
+      at = comma;
+    }
+    record.fields.push_back(std::move(field));
+    if (at >= line.size()) {
+      return record;
+    }
+    ++at;  // past the comma
+  }
+}
+
+// Whether GBK text holds needle, searched character by character as the
+// module searches, so that a match across two characters does not count.
+bool ContainsGbk(std::string_view text, std::string_view needle) {
+  for (std::size_t i = 0; i + needle.size() <= text.size();) {
+    if (text.compare(i, needle.size(), needle) == 0) {
+      return true;
+    }
+    i += static_cast<unsigned char>(text[i]) >= 0x80 ? 2 : 1;
+  }
+  return false;
+}
+
+bool IsHeader(const Record& record) {
+  if (record.fields.empty()) {
+    return false;
+  }
+  std::string first(Trim(record.fields[0]));
+  std::transform(first.begin(), first.end(), first.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return first == "question" || first == Utf8(u8"谜面");
+}
+
+// One text of a riddle in GBK, or the reason why it cannot be one.
+std::optional<std::string> GbkText(std::string_view utf8, const char8_t* name,
+                                   std::string& problem) {
+  if (utf8.find_first_of("\r\n") != utf8.npos) {
+    problem = Utf8(name) + Utf8(u8" holds a line break");
+    return std::nullopt;
+  }
+  // The module reads a page only as far as its first NUL byte: one in a
+  // question would cut off the answer and the link to the next page.
+  if (utf8.find('\0') != utf8.npos) {
+    problem = Utf8(name) + Utf8(u8" holds a NUL byte");
+    return std::nullopt;
+  }
+  std::optional<std::string> gbk = Utf8ToGbk(utf8);
+  if (!gbk) {
+    problem = Utf8(name) + Utf8(u8" is not valid UTF-8 or holds a character that GBK lacks");
+  }
+  return gbk;
+}
+
+// The riddle of a record, or the reason why the game could not play it.
+std::optional<RiddleText> CheckRiddle(const Record& record, std::string& problem) {
+  if (record.fields.size() < 2 || record.fields.size() > 3) {
+    problem = Utf8(u8"expected 2 or 3 texts (question, answer, kind), found ") +
+              std::to_string(record.fields.size());
+    return std::nullopt;
+  }
+  const std::string_view question = Trim(record.fields[0]);
+  const std::string_view answer = Trim(record.fields[1]);
+  const std::string_view kind = record.fields.size() == 3 ? Trim(record.fields[2]) : "";
+  if (question.empty()) {
+    problem = Utf8(u8"the question is empty");
+    return std::nullopt;
+  }
+  if (answer.empty()) {
+    problem = Utf8(u8"the answer is empty");
+    return std::nullopt;
+  }
+  const std::optional<std::string> gbkQuestion = GbkText(question, u8"the question", problem);
+  const std::optional<std::string> gbkAnswer =
+      gbkQuestion ? GbkText(answer, u8"the answer", problem) : std::nullopt;
+  const std::optional<std::string> gbkKind =
+      gbkAnswer ? GbkText(kind, u8"the kind", problem) : std::nullopt;
+  if (!gbkKind) {
+    return std::nullopt;
+  }
+  RiddleText riddle{*gbkQuestion, *gbkAnswer};
+  if (!gbkKind->empty()) {
+    riddle.question += "（" + *gbkKind + "）";
+  }
+  for (const PageMarker& marker : PageMarkers) {
+    for (const auto& [text, name] : {std::pair{&riddle.question, u8"the question"},
+                                     std::pair{&riddle.answer, u8"the answer"}}) {
+      if (ContainsGbk(*text, marker.gbk)) {
+        problem = Utf8(name) + Utf8(u8" holds \"") + Utf8(marker.shown) +
+                  Utf8(u8"\", at which the module cuts the riddle's page");
+        return std::nullopt;
+      }
+    }
+  }
+  if (ContainsGbk(riddle.question, riddle.answer)) {
+    problem = Utf8(u8"the answer stands in its own question: copying the question would win");
+    return std::nullopt;
+  }
+  return riddle;
+}
+
+}  // namespace
+
+LoadedRiddles ParseRiddles(std::string_view content, RiddleFileFormat format) {
+  LoadedRiddles loaded;
+  if (content.starts_with(Utf8Bom)) {
+    content.remove_prefix(Utf8Bom.size());
+  }
+  bool firstRecord = true;
+  int lineNumber = 0;
+  for (std::size_t begin = 0; begin < content.size();) {
+    const std::size_t end = std::min(content.find('\n', begin), content.size());
+    std::string_view line = content.substr(begin, end - begin);
+    begin = end + 1;
+    ++lineNumber;
+    if (line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    const std::string_view trimmed = Trim(line);
+    if (trimmed.empty() || trimmed.starts_with('#')) {
+      continue;
+    }
+    const Record record = format == RiddleFileFormat::Csv ? SplitCsv(line) : SplitTsv(line);
+    if (std::exchange(firstRecord, false) && !record.problem && IsHeader(record)) {
+      continue;
+    }
+    std::string problem = record.problem.value_or("");
+    std::optional<RiddleText> riddle;
+    if (problem.empty()) {
+      riddle = CheckRiddle(record, problem);
+    }
+    if (!riddle) {
+      loaded.problem = RiddleFileProblem{lineNumber, problem};
+      return loaded;
+    }
+    loaded.riddles.push_back(std::move(*riddle));
+  }
+  return loaded;
+}
+
+LoadedRiddles LoadRiddleFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    return {{}, RiddleFileProblem{0, Utf8(u8"cannot be read: ") + std::strerror(errno)}};
+  }
+  std::ostringstream content;
+  content << file.rdbuf();
+  std::string lower = path;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const RiddleFileFormat format =
+      lower.ends_with(".csv") ? RiddleFileFormat::Csv : RiddleFileFormat::Tsv;
+  LoadedRiddles loaded = ParseRiddles(content.str(), format);
+  if (!loaded.problem && loaded.riddles.empty()) {
+    loaded.problem = RiddleFileProblem{0, Utf8(u8"holds no riddles")};
+  }
+  return loaded;
+}
+
+std::string DescribeProblem(const std::string& path, const RiddleFileProblem& problem) {
+  if (problem.line == 0) {
+    return path + ": " + problem.reason;
+  }
+  return path + ":" + std::to_string(problem.line) + ": " + problem.reason;
+}
+
+}  // namespace riddle_site

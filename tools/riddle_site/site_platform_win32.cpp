@@ -1,0 +1,56 @@
+// The library's header brings winsock2.h, which must come before windows.h.
+#include <windows.h>
+#include "site_platform.h"
+
+namespace riddle_site {
+namespace {
+
+// Console control handlers are plain functions; this is the one to call.
+std::function<void()>* stopHandler = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      if (stopHandler != nullptr) {
+        (*stopHandler)();
+      }
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+StopRequests::StopRequests(std::function<void()> onStop) : onStop_(std::move(onStop)) {
+  stopHandler = &onStop_;
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+StopRequests::~StopRequests() {
+  SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+  stopHandler = nullptr;
+}
+
+void UsePortAlone(socket_t sock) {
+  // On Windows SO_REUSEADDR would let another program take over the port;
+  // exclusive use makes a second site on a taken port fail.
+  BOOL yes = TRUE;
+  setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes),
+             sizeof(yes));
+}
+
+std::string BundledRiddleFile() {
+  // riddles.tsv beside the program: a service starts in another folder.
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path, length > 0 && length < MAX_PATH ? length : 0);
+  const std::size_t slash = folder.find_last_of("\\/");
+  folder = slash == std::string::npos ? "." : folder.substr(0, slash);
+  return folder + "\\riddles.tsv";
+}
+
+}  // namespace riddle_site
