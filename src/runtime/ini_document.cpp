@@ -1,5 +1,7 @@
 #include "runtime/ini_document.h"
 
+#include <algorithm>
+
 #include "runtime/settings_search.h"
 
 namespace zorvane::ini {
@@ -267,6 +269,20 @@ TextView Unquote(TextView value) {
     return value.substr(1, value.size() - 2);
   }
   return value;
+}
+
+std::vector<TextView> SectionNames(TextView content, Encoding encoding) {
+  std::vector<TextView> names;
+  for (std::size_t pos = 0; pos < content.size();) {
+    const Line line = LineAt(content, pos);
+    const std::optional<TextView> name = HeaderName(TextOf(content, line), encoding);
+    const auto sameName = [&](TextView seen) { return NamesEqual(seen, *name, encoding); };
+    if (name && !name->empty() && std::none_of(names.begin(), names.end(), sameName)) {
+      names.push_back(*name);
+    }
+    pos = line.end;
+  }
+  return names;
 }
 
 std::optional<TextView> FindValue(TextView content, TextView section, TextView key,

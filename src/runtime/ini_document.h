@@ -28,6 +28,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "runtime/text.h"
 
@@ -57,6 +58,10 @@ TextView Unquote(TextView value);
 // trimmed and unquoted; nullopt when there is no such key or it has no "=".
 std::optional<TextView> FindValue(TextView content, TextView section, TextView key,
                                   Encoding encoding = Encoding::Gbk);
+
+// The names of the sections in file order, each listed once (the first
+// spelling of a name that repeats in another letter case).
+std::vector<TextView> SectionNames(TextView content, Encoding encoding = Encoding::Gbk);
 
 // A change to a file: the bytes [begin, end) give way to replacement.
 struct Edit {

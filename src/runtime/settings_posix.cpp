@@ -8,6 +8,7 @@
 
 #include "runtime/ini_document.h"
 #include "runtime/native_path.h"
+#include "runtime/setting_sections.h"
 #include "runtime/settings.h"
 #include "runtime/settings_arguments.h"
 #include "runtime/settings_encoding.h"
@@ -205,6 +206,16 @@ bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> k
     return false;
   }
   return document.Write(file.path, *edit, exists ? &file.info : nullptr);
+}
+
+std::vector<Text> ReadSectionNames(TextView fileName) {
+  const SettingsFile file = ReadSettingsFile(NativePath(fileName));
+  const Document document(file.bytes.view());
+  std::vector<Text> names;
+  for (const TextView name : ini::SectionNames(document.text(), document.encoding())) {
+    names.push_back(document.ToGbk(name));
+  }
+  return names;
 }
 
 }  // namespace zorvane

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "runtime/gbk_to_utf8.h"
+#include "runtime/setting_sections.h"
 #include "support/temp_dir.h"
 
 namespace zorvane {
@@ -266,6 +267,18 @@ TEST(SettingsFiles, ByteOrderMarksKeepTheirEncoding) {
   // A character that GBK lacks reads as "?", as Windows converts it.
   WriteFileBytes(utf8, "\xEF\xBB\xBF[s]\nk=\xF0\x9F\x98\x80!\n");
   EXPECT_EQ(std::string(ReadSetting(utf8, "s", "k")), "?!");
+}
+
+TEST(SettingsFiles, SectionNamesAreListedAsReadsAddressThem) {
+  TempDir dir;
+  const std::string file = dir.str() + "/sections.ini";
+  // CR line ends, a repeat in another letter case, a "[" line without "]".
+  WriteFileBytes(file, "[a--1]\rk=1\r[B--1]\r[A--1]\r[not a header\r  [组]  \r");
+  EXPECT_EQ(ReadSectionNames(file), (std::vector<Text>{"a--1", "B--1", "组"}));
+  // A UTF-8 file gives its names in GBK, like every read of it.
+  WriteFileBytes(file, "\xEF\xBB\xBF[\xE7\xBB\x84]\r\nk=1\r\n");
+  EXPECT_EQ(ReadSectionNames(file), (std::vector<Text>{"组"}));
+  EXPECT_TRUE(ReadSectionNames(dir.str() + "/missing.ini").empty());
 }
 
 TEST(SettingsFiles, WritesThroughSymbolicLinks) {

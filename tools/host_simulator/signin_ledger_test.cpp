@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "runtime/native_path.h"
 #include "runtime/settings.h"
 #include "support/temp_dir.h"
 
@@ -77,7 +78,8 @@ TEST(SigninLedger, ListsTheGroupsMembersHighestFirst) {
   // section, a section without a balance, a name in another letter case
   // repeated, blanks around a header.
   std::filesystem::create_directory(folder.path() / "config");
-  std::ofstream(ledger.FilePath("555"), std::ios::binary)
+  // The file system spells the GBK file name in UTF-8.
+  std::ofstream(zorvane::NativePath(ledger.FilePath("555")), std::ios::binary)
       << "[7--555]\r\n签到次数=3\r\n总共人民币=35\r\n"
          "[8--555]\r\n总共人民币=120.5\r\n"
          "[9--556]\r\n总共人民币=999\r\n"
