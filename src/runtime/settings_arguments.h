@@ -29,6 +29,7 @@ std::optional<SettingNames> ReadSettingNames(TextView fileName, TextView section
 // addressed, or could not be read back at all:
 // - a section with "]" (as a character, not a GBK second byte), CR or LF,
 //   or with nothing but blanks;
+// - a section or key that ends in a lone GBK lead byte;
 // - a key with "=", CR or LF, one with nothing but blanks, or one that
 //   starts with "[" or ";" (its line would read as a header or a comment);
 // - a value with CR or LF.
