@@ -5,6 +5,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,6 +17,7 @@
 
 using namespace zorvane;
 using namespace zorvane::fuzzing;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -125,6 +127,10 @@ void WriteAndCheck(const std::string& file, FuzzedDataProvider& input) {
   const bool written =
       WriteSetting(file, section, deleteSection ? std::nullopt : std::optional<TextView>(key),
                    deleteSection || deleteKey ? std::nullopt : std::optional<TextView>(value));
+  // The file, or nothing when there was none and the write was refused:
+  // no other file, and none left behind by the write.
+  const std::string listing = ListTree(sandbox.path());
+  FUZZ_CHECK(listing.empty() || listing == fs::path(file).filename().string() + "\n");
   if (!written) {
     FUZZ_CHECK(ReadWholeFile(file) == before);
     return;
@@ -149,10 +155,25 @@ void WriteAndCheck(const std::string& file, FuzzedDataProvider& input) {
 
 }  // namespace
 
+// A file name of the sign-in module's kind, or now and then any bytes that
+// stay a name inside the sandbox.
+std::string ConsumeFileName(FuzzedDataProvider& input) {
+  if (input.ConsumeIntegralInRange(0, 3) != 0) {
+    return "签到数据1.ini";
+  }
+  std::string name;
+  for (const char c : input.ConsumeRandomLengthString(24)) {
+    if (c != '/' && c != '\\' && c != '\0') {
+      name += c;
+    }
+  }
+  return name.empty() || name == "." || name == ".." ? "x" : name;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   sandbox.Empty();
-  const std::string file = (sandbox.path() / "签到数据1.ini").string();
+  const std::string file = (sandbox.path() / ConsumeFileName(input)).string();
   if (input.ConsumeBool()) {
     WriteWholeFile(file, input.ConsumeRandomLengthString(4096));
   }
