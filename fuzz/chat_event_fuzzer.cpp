@@ -24,9 +24,12 @@
 #include "runtime/convert.h"
 #include "runtime/run_environment.h"
 #include "runtime/settings.h"
+#include "support/temp_dir.h"
 
 using namespace zorvane;
 using namespace zorvane::fuzzing;
+using zorvane::testing::ReadFileBytes;
+using zorvane::testing::WriteFileBytes;
 
 namespace {
 
@@ -228,13 +231,13 @@ LedgerView ReadLedgers(const std::string& group, const std::string& member) {
     for (const std::string& m : members) {
       view.balances[{g, m}] = ReadBalanceText(g, m);
     }
-    view.sections[g] = CountSectionsOfWellFormedFile(ReadWholeFile(std::string(LedgerFilePath(g))));
+    view.sections[g] = CountSectionsOfWellFormedFile(ReadFileBytes(std::string(LedgerFilePath(g))));
   }
   return view;
 }
 
 void CheckStateFile(const std::string& group) {
-  const std::string content = ReadWholeFile(std::string(StateFilePath(group)));
+  const std::string content = ReadFileBytes(std::string(StateFilePath(group)));
   FUZZ_CHECK(CountSectionsOfWellFormedFile(content) <= 1);
   const Text path = ReadCurrentPath(group);
   FUZZ_CHECK(path.empty() || path.front() == '/');

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace zorvane::fuzzing {
@@ -51,16 +49,6 @@ std::string ListTree(const std::filesystem::path& folder) {
     listing += entry + "\n";
   }
   return listing;
-}
-
-std::string ReadWholeFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace zorvane::fuzzing

@@ -26,7 +26,4 @@ class Sandbox {
 // Every entry below folder (files and folders), sorted, as paths relative to it.
 std::string ListTree(const std::filesystem::path& folder);
 
-std::string ReadWholeFile(const std::filesystem::path& file);
-void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);
-
 }  // namespace zorvane::fuzzing

@@ -14,9 +14,12 @@
 #include "fuzz_check.h"
 #include "fuzz_sandbox.h"
 #include "runtime/settings.h"
+#include "support/temp_dir.h"
 
 using namespace zorvane;
 using namespace zorvane::fuzzing;
+using zorvane::testing::ReadFileBytes;
+using zorvane::testing::WriteFileBytes;
 namespace fs = std::filesystem;
 
 namespace {
@@ -106,7 +109,7 @@ std::string ConsumeName(FuzzedDataProvider& input, const std::vector<Address>& k
 }
 
 void WriteAndCheck(const std::string& file, FuzzedDataProvider& input) {
-  const std::string before = ReadWholeFile(file);
+  const std::string before = ReadFileBytes(file);
   std::vector<Address> compared = AddressesInFile(before);
 
   const std::uint8_t kind = input.ConsumeIntegralInRange<std::uint8_t>(0, 9);
@@ -132,7 +135,7 @@ void WriteAndCheck(const std::string& file, FuzzedDataProvider& input) {
   const std::string listing = ListTree(sandbox.path());
   FUZZ_CHECK(listing.empty() || listing == fs::path(file).filename().string() + "\n");
   if (!written) {
-    FUZZ_CHECK(ReadWholeFile(file) == before);
+    FUZZ_CHECK(ReadFileBytes(file) == before);
     return;
   }
   for (const auto& [a, old] : readBefore) {
@@ -175,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sandbox.Empty();
   const std::string file = (sandbox.path() / ConsumeFileName(input)).string();
   if (input.ConsumeBool()) {
-    WriteWholeFile(file, input.ConsumeRandomLengthString(4096));
+    WriteFileBytes(file, input.ConsumeRandomLengthString(4096));
   }
   for (int writes = 0; writes < 4 && input.remaining_bytes() > 0; ++writes) {
     WriteAndCheck(file, input);
