@@ -47,8 +47,7 @@ const std::vector<std::string> Paths = {"/dmmy/19499.html", "/dmmy/2.html", "/p"
 
 // The run folder lies two folders down in the sandbox, so that a path that
 // climbs out of it still lands where the check below sees it.
-const Sandbox sandbox;
-const std::filesystem::path runFolder = sandbox.path() / "a" / "b" / "run";
+const std::filesystem::path runFolder = Sandbox() / "a" / "b" / "run";
 
 // The riddle site: page bodies by path below the site address.
 std::map<std::string, std::string> pages;
@@ -100,7 +99,7 @@ std::string MakeBalance(FuzzedDataProvider& input) {
 }
 
 void SetUpGame(FuzzedDataProvider& input) {
-  sandbox.Empty();
+  EmptyFolder(Sandbox());
   std::filesystem::create_directories(runFolder / "config");
   std::filesystem::create_directories(runFolder / "Zorva");
   for (const std::string& group : Groups) {
@@ -256,7 +255,7 @@ void CheckOnlyTheGamesFiles() {
   for (const std::string& group : groupsPlayed) {
     allowed.insert("a/b/run/Zorva/" + group + ".ini");
   }
-  const std::string listing = ListTree(sandbox.path());
+  const std::string listing = ListTree(Sandbox());
   std::size_t begin = 0;
   while (begin < listing.size()) {
     const std::size_t end = listing.find('\n', begin);

@@ -1,39 +1,27 @@
 #include "fuzz_sandbox.h"
 
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace zorvane::fuzzing {
-namespace {
 
-std::filesystem::path ScratchRoot() {
-  std::error_code error;
-  if (std::filesystem::is_directory("/dev/shm", error)) {
-    return "/dev/shm";
-  }
-  return std::filesystem::temp_directory_path();
+const std::filesystem::path& Sandbox() {
+  static const testing::TempDir folder = [] {
+    std::error_code error;
+    if (std::filesystem::is_directory("/dev/shm", error)) {
+      setenv("TMPDIR", "/dev/shm", 1);  // where TempDir makes its folder
+    }
+    return testing::TempDir();
+  }();
+  return folder.path();
 }
 
-}  // namespace
-
-Sandbox::Sandbox() {
-  std::string pattern = (ScratchRoot() / "zorvane-fuzz-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    std::abort();
-  }
-  path_ = pattern;
-}
-
-Sandbox::~Sandbox() {
-  std::error_code error;
-  std::filesystem::remove_all(path_, error);
-}
-
-void Sandbox::Empty() const {
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+void EmptyFolder(const std::filesystem::path& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     std::filesystem::remove_all(entry.path());
   }
 }

@@ -1,6 +1,4 @@
-// A scratch folder for the fuzzers that touch files: in memory when the
-// machine offers /dev/shm (every settings write flushes to disk), emptied
-// before each input and removed when the run ends.
+// The scratch folder of the fuzzers that touch files.
 #pragma once
 
 #include <filesystem>
@@ -8,20 +6,12 @@
 
 namespace zorvane::fuzzing {
 
-class Sandbox {
- public:
-  Sandbox();
-  ~Sandbox();
-  Sandbox(const Sandbox&) = delete;
-  Sandbox& operator=(const Sandbox&) = delete;
+// A fresh folder for this run, removed when it ends: in memory when the
+// machine offers /dev/shm, since every settings write flushes to disk.
+const std::filesystem::path& Sandbox();
 
-  const std::filesystem::path& path() const { return path_; }
-  // Removes everything inside the folder.
-  void Empty() const;
-
- private:
-  std::filesystem::path path_;
-};
+// Removes everything inside folder.
+void EmptyFolder(const std::filesystem::path& folder);
 
 // Every entry below folder (files and folders), sorted, as paths relative to it.
 std::string ListTree(const std::filesystem::path& folder);

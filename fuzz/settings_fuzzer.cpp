@@ -24,8 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const Sandbox sandbox;
-
 struct Address {
   std::string section;
   std::string key;
@@ -132,7 +130,7 @@ void WriteAndCheck(const std::string& file, FuzzedDataProvider& input) {
                    deleteSection || deleteKey ? std::nullopt : std::optional<TextView>(value));
   // The file, or nothing when there was none and the write was refused:
   // no other file, and none left behind by the write.
-  const std::string listing = ListTree(sandbox.path());
+  const std::string listing = ListTree(Sandbox());
   FUZZ_CHECK(listing.empty() || listing == fs::path(file).filename().string() + "\n");
   if (!written) {
     FUZZ_CHECK(ReadFileBytes(file) == before);
@@ -175,8 +173,8 @@ std::string ConsumeFileName(FuzzedDataProvider& input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  sandbox.Empty();
-  const std::string file = (sandbox.path() / ConsumeFileName(input)).string();
+  EmptyFolder(Sandbox());
+  const std::string file = (Sandbox() / ConsumeFileName(input)).string();
   if (input.ConsumeBool()) {
     WriteFileBytes(file, input.ConsumeRandomLengthString(4096));
   }
