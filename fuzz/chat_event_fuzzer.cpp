@@ -93,9 +93,18 @@ std::string MakePage(FuzzedDataProvider& input) {
   return page;
 }
 
+// Mostly members who may play, so that the game gets past the gate.
 std::string MakeBalance(FuzzedDataProvider& input) {
-  static const std::vector<std::string> balances = {"50", "20", "20.5", "21", "1e300", "-5", ""};
-  return input.ConsumeBool() ? Pick(input, balances) : input.ConsumeRandomLengthString(12);
+  static const std::vector<std::string> playing = {"50", "1000", "20.5", "21", "1e300", "25.25"};
+  static const std::vector<std::string> refused = {"20", "-5", "", "abc", "20.0000001"};
+  switch (input.ConsumeIntegralInRange(0, 7)) {
+    case 0:
+      return Pick(input, refused);
+    case 1:
+      return input.ConsumeRandomLengthString(12);
+    default:
+      return Pick(input, playing);
+  }
 }
 
 void SetUpGame(FuzzedDataProvider& input) {
@@ -108,8 +117,11 @@ void SetUpGame(FuzzedDataProvider& input) {
                    MakeBalance(input));
     }
   }
+  // Every group starts at the first of Paths; the site has a page there
+  // and, now and then, at other paths.
   pages.clear();
-  const int pageCount = input.ConsumeIntegralInRange(0, 4);
+  pages[Paths[0]] = MakePage(input);
+  const int pageCount = input.ConsumeIntegralInRange(0, 3);
   for (int i = 0; i < pageCount; ++i) {
     const std::string path =
         input.ConsumeBool() ? Pick(input, Paths) : input.ConsumeRandomLengthString(16);
