@@ -7,10 +7,27 @@
 #include "runtime/text_between.h"
 
 namespace zorvane {
+namespace {
+
+PageSource& CurrentPageSource() {
+  static PageSource source = nullptr;
+  return source;
+}
+
+ByteBuffer FetchPageBody(TextView url) {
+  const PageSource source = CurrentPageSource();
+  return source != nullptr ? source(url) : HttpGet(url);
+}
+
+}  // namespace
+
+void SetPageSourceForTesting(PageSource source) {
+  CurrentPageSource() = source;
+}
 
 Text FetchRiddlePage(TextView group) {
   const Text url = ConcatTexts({RiddleSiteBase(), ReadCurrentPath(group)});
-  return ToText(HttpGet(url));
+  return ToText(FetchPageBody(url));
 }
 
 Text CutQuestion(TextView page) {

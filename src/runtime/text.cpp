@@ -79,9 +79,13 @@ std::int32_t FindText(TextView haystack, TextView needle, std::optional<std::int
                       bool ignoreCase) {
   const TextView text = UpToNul(haystack);
   const TextView wanted = UpToNul(needle);
+  // value_or, not has_value() && *startPos: optimised code may then test the
+  // unset value before the flag, which valgrind reports as a read of
+  // uninitialised memory.
+  const std::int32_t start = startPos.value_or(1);
   std::size_t at = 0;
-  if (startPos.has_value() && *startPos > 1) {
-    at = std::min<std::size_t>(static_cast<std::size_t>(*startPos) - 1, text.size());
+  if (start > 1) {
+    at = std::min<std::size_t>(static_cast<std::size_t>(start) - 1, text.size());
   }
   std::size_t remaining = text.size() - at;
   if (wanted.empty()) {

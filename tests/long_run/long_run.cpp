@@ -1,0 +1,234 @@
+// long_run --site URL --run-dir DIR --events N [--report-rss-at M]
+//
+// Plays N chat events through the module's exports against the riddle site
+// at URL: start commands, right and wrong guesses, members refused for want
+// of money and messages of other types, in a fixed pseudo-random mix over
+// several groups. Every reply is checked against its form, and at the end
+// every member's balance against the amounts the replies showed. Prints the
+// peak resident set size after M events (when given), every 5,000 and after all N, so
+// that a run can show that memory stays flat. Exits 1 on a wrong reply or
+// balance, 2 on a bad command line.
+#include <malloc.h>
+#include <sys/resource.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "runtime/settings.h"
+#include "support/loaded_module.h"
+
+namespace {
+
+using zorvane::testing::LoadedModule;
+
+const std::string CorrectHead = "恭喜猜对 了~！ 本次收获：";
+const std::string WrongHead = "不好意思答错了~！再接再厉。。~！\r\n本次扣除：";
+const std::string RefusedHead =
+    "对不起，你当前没有更多人民币参加游戏~！\r\n多参加群内活动~！\r\n你当前有：";
+const std::string BalanceKey = "总共人民币";
+
+constexpr int Groups = 4;
+constexpr int MembersPerGroup = 12;
+// Members from this index on start poor and are always refused.
+constexpr int FirstPoorMember = 10;
+
+struct Options {
+  std::string site;
+  std::filesystem::path runDir;
+  long events = 0;
+  long reportRssAt = -1;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string name = argv[i];
+    const std::string value = argv[i + 1];
+    if (name == "--site") {
+      options.site = value;
+    } else if (name == "--run-dir") {
+      options.runDir = value;
+    } else if (name == "--events") {
+      options.events = std::atol(value.c_str());
+    } else if (name == "--report-rss-at") {
+      options.reportRssAt = std::atol(value.c_str());
+    } else {
+      return false;
+    }
+  }
+  return argc % 2 == 1 && !options.site.empty() && !options.runDir.empty() && options.events > 0;
+}
+
+// The peak resident set and the bytes the heap holds in use right now.
+std::string MemoryFigures() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return std::to_string(usage.ru_maxrss) + " kB, heap in use " +
+         std::to_string(mallinfo2().uordblks / 1024) + " kB";
+}
+
+std::string GroupName(int g) {
+  return std::to_string(880000 + g);
+}
+
+std::string MemberName(int m) {
+  return std::to_string(100 + m);
+}
+
+// The amount a reply shows after head, or -1.
+int AmountAfter(const std::string& reply, const std::string& head) {
+  if (reply.compare(0, head.size(), head) != 0) {
+    return -1;
+  }
+  const std::size_t end = reply.find_first_not_of("0123456789", head.size());
+  if (end == head.size() || end == std::string::npos || end - head.size() > 2) {
+    return -1;
+  }
+  return std::stoi(reply.substr(head.size(), end - head.size()));
+}
+
+class Game {
+ public:
+  Game(const Options& options, const LoadedModule& module)
+      : runDir_(options.runDir),
+        zorvane_(module.Require<ZorvaneFunction>("Zorvane")),
+        random_(20261208) {
+    std::filesystem::create_directories(runDir_ / "config");
+    for (int g = 0; g < Groups; ++g) {
+      for (int m = 0; m < MembersPerGroup; ++m) {
+        // Enough to play on for the whole run, or too little to play at all.
+        const double balance = m < FirstPoorMember ? 1000000 + m * 0.25 : 15;
+        SetBalance(g, m, balance);
+        expected_[{g, m}] = balance;
+      }
+    }
+  }
+
+  // One event of the mix; false when its reply or the money is wrong.
+  bool PlayOne() {
+    const int g = Draw(Groups);
+    const int m = Draw(FirstPoorMember);
+    const int kind = Draw(100);
+    if (kind < 10) {
+      static const char* const otherTypes[] = {"1", "", "02", "4", " 2"};
+      return Expect(Event("开始", otherTypes[Draw(5)], g, m) == "", "ignored type");
+    }
+    if (kind < 20) {
+      const int poor = FirstPoorMember + Draw(MembersPerGroup - FirstPoorMember);
+      return Expect(Event("开始", "2", g, poor) == RefusedHead + "15元~！", "refusal");
+    }
+    const bool open = !Answer(g).empty();
+    if (kind < 30 || !open) {
+      return Expect(!Event("开始", "2", g, m).empty(), "start");
+    }
+    if (kind < 60) {
+      const std::string reply = Event("是" + Answer(g) + "吧", "2", g, m);
+      return Account(g, m, AmountAfter(reply, CorrectHead), 20, 30, +1, "right guess");
+    }
+    // ASCII, so that no answer of the site (all Chinese) is found in it.
+    const std::string reply = Event("pass", "2", g, m);
+    return Account(g, m, AmountAfter(reply, WrongHead), 2, 10, -1, "wrong guess");
+  }
+
+  // Every balance as the replies have moved it.
+  bool BalancesAsExpected() const {
+    bool all = true;
+    for (const auto& [who, balance] : expected_) {
+      const double stored = std::atof(ReadBalance(who.first, who.second).c_str());
+      if (std::fabs(stored - balance) > 1e-6) {
+        std::cerr << "member " << MemberName(who.second) << " of group " << GroupName(who.first)
+                  << ": " << stored << " stored, " << balance << " expected\n";
+        all = false;
+      }
+    }
+    return all;
+  }
+
+ private:
+  using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
+                                      const char*);
+
+  int Draw(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+  std::string Event(const std::string& message, const char* type, int g, int m) {
+    const char* reply =
+        zorvane_(message.c_str(), type, GroupName(g).c_str(), MemberName(m).c_str(), "");
+    return reply ? reply : "(null)";
+  }
+
+  std::filesystem::path LedgerFile(int g) const {
+    return runDir_ / "config" / ("签到数据" + GroupName(g) + ".ini");
+  }
+  std::string Section(int g, int m) const { return MemberName(m) + "--" + GroupName(g); }
+
+  void SetBalance(int g, int m, double balance) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.13g", balance);
+    zorvane::WriteSetting(LedgerFile(g).string(), Section(g, m), BalanceKey, text);
+  }
+  std::string ReadBalance(int g, int m) const {
+    return std::string(zorvane::ReadSetting(LedgerFile(g).string(), Section(g, m), BalanceKey));
+  }
+  std::string Answer(int g) const {
+    const std::filesystem::path state = runDir_ / "Zorva" / (GroupName(g) + ".ini");
+    return std::string(zorvane::ReadSetting(state.string(), "开始", "答案"));
+  }
+
+  bool Account(int g, int m, int amount, int low, int high, int sign, const char* what) {
+    if (!Expect(amount >= low && amount <= high, what)) {
+      return false;
+    }
+    expected_[{g, m}] += sign * amount;
+    return true;
+  }
+
+  bool Expect(bool ok, const char* what) {
+    if (!ok) {
+      std::cerr << "unexpected reply to a " << what << "\n";
+    }
+    return ok;
+  }
+
+  std::filesystem::path runDir_;
+  ZorvaneFunction* zorvane_;
+  std::mt19937 random_;
+  std::map<std::pair<int, int>, double> expected_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::cerr << "usage: long_run --site URL --run-dir DIR --events N [--report-rss-at M]\n";
+    return 2;
+  }
+  int failures = 0;
+  {
+    LoadedModule module(ZORVANE_TESTABLE_MODULE_PATH);
+    using Configure = void(const char*, const char*, const char*);
+    module.Require<Configure>("ZorvaneConfigureForTesting")(
+        options.runDir.c_str(), options.site.c_str(), (options.site + "/update.html").c_str());
+    // The descriptor makes the game folder and looks for an update.
+    if (std::string(module.Require<const char*()>("info")()).empty()) {
+      ++failures;
+    }
+    Game game(options, module);
+    for (long i = 1; i <= options.events; ++i) {
+      failures += !game.PlayOne();
+      // Measured with the module loaded: unloading it touches pages of its own.
+      if (i == options.reportRssAt || i % 5000 == 0 || i == options.events) {
+        std::cout << "peak RSS after " << i << " events: " << MemoryFigures() << std::endl;
+      }
+    }
+    failures += !game.BalancesAsExpected();
+  }
+  std::cout << failures << " failures" << std::endl;
+  return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,43 @@
+// Names that end in the first byte of a double-byte character: written as
+// they are, that byte would swallow the "]" or "=" after the name and the
+// key could not be found again, so such writes are refused.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runtime/settings.h"
+#include "support/temp_dir.h"
+
+namespace zorvane {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+TEST(SettingsLeadByte, RefusesNamesEndingInALoneLeadByte) {
+  TempDir dir;
+  const std::string file = dir.str() + "/s.ini";
+  const std::string original = "[s]\r\nk=1\r\n";
+  WriteFileBytes(file, original);
+  EXPECT_FALSE(WriteSetting(file, "s\xB0", "k", "2"));
+  EXPECT_FALSE(WriteSetting(file, "s", "k\xB0", "2"));
+  // Written names lose their surrounding blanks first.
+  EXPECT_FALSE(WriteSetting(file, "s\xB0 \v", "k", "2"));
+  EXPECT_FALSE(WriteSetting(file, "s", "k\xFF\t", "2"));
+  EXPECT_FALSE(WriteSetting(file, "\xB0\xA1\xB0", std::nullopt, std::nullopt));
+  EXPECT_EQ(ReadFileBytes(file), original);
+}
+
+TEST(SettingsLeadByte, WholeCharactersAndLeadBytesInValuesRoundTrip) {
+  TempDir dir;
+  const std::string file = dir.str() + "/s.ini";
+  // "啊" twice: the second byte of the first pair is itself a lead byte value.
+  ASSERT_TRUE(WriteSetting(file, "s\xB0\xA1", "k\xB0\xA1\xB0\xA1", "v\xB0"));
+  ASSERT_TRUE(WriteSetting(file, "s\xB0\xA1", "next", "2"));
+  EXPECT_EQ(std::string(ReadSetting(file, "s\xB0\xA1", "k\xB0\xA1\xB0\xA1")), "v\xB0");
+  EXPECT_EQ(std::string(ReadSetting(file, "s\xB0\xA1", "next")), "2");
+}
+
+}  // namespace
+}  // namespace zorvane
