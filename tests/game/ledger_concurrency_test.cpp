@@ -14,6 +14,7 @@
 
 #include "game/ledger.h"
 #include "runtime/convert.h"
+#include "runtime/native_path.h"
 #include "runtime/run_environment.h"
 #include "runtime/settings.h"
 #include "support/child_process.h"
@@ -50,8 +51,7 @@ class LedgerConcurrency : public ::testing::Test {
   // Every member's key as one copy of the file holds it; false when any is
   // missing or not a number, which a torn or half-written file would show.
   bool SnapshotIsWhole(const fs::path& snapshot) const {
-    WriteFileBytes(snapshot,
-                   ReadFileBytes(runDir_.path() / "config" / ("签到数据" + Group + ".ini")));
+    WriteFileBytes(snapshot, ReadFileBytes(NativePath(Ledger())));
     for (int i = 0; i <= SignInMembers; ++i) {
       const std::string member = i == SignInMembers ? Player : SignInMember(i);
       const Text value = ReadSetting(snapshot.string(), LedgerSection(member, Group), BalanceKey);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "game_session.h"
+#include "runtime/native_path.h"
 #include "runtime/settings.h"
 #include "support/child_process.h"
 
@@ -46,12 +47,14 @@ class LedgerFaults : public GameTest {
                 std::to_string(30 + i % 97) + ".5\r\n";
     }
     ledger += "[" + Section + "]\r\n" + BalanceKey + "=1000000\r\n";
-    WriteFileBytes(LedgerFile(Group), ledger);
+    WriteFileBytes(LedgerOnDisk(), ledger);
     SetState(Group, "结尾", "/dmmy/19499.html");
     SetState(Group, "答案", "灯笼");
   }
 
-  std::string LedgerBytes() const { return ReadFileBytes(LedgerFile(Group)); }
+  // The ledger under the name the file system gives it.
+  fs::path LedgerOnDisk() const { return NativePath(LedgerFile(Group).string()); }
+  std::string LedgerBytes() const { return ReadFileBytes(LedgerOnDisk()); }
   fs::path ConfigFolder() const { return runDir_.path() / "config"; }
 
   // Lets an unprivileged child reach the run folder.
@@ -93,7 +96,7 @@ TEST_F(LedgerFaults, FullDiskLeavesTheOldLedgerByteForByte) {
   EXPECT_EQ(LedgerBytes(), before);
   EXPECT_EQ(guessWithFullDisk("是灯笼", CorrectHead), 0);
   EXPECT_EQ(LedgerBytes(), before);
-  EXPECT_EQ(EntriesIn(ConfigFolder()), std::vector<std::string>{LedgerFile(Group).filename()});
+  EXPECT_EQ(EntriesIn(ConfigFolder()), std::vector<std::string>{LedgerOnDisk().filename()});
 
   // Once there is room again the next guess is charged as usual. (The
   // correct guess above moved the group on to a page without a riddle.)
@@ -146,7 +149,7 @@ TEST_F(LedgerFaults, ReadOnlyFolderOrFileLeavesTheLedgerAsItWas) {
   SetUpLedger(20);
   OpenRunFolderToAll();
   const std::string before = LedgerBytes();
-  fs::permissions(LedgerFile(Group), fs::perms::all);
+  fs::permissions(LedgerOnDisk(), fs::perms::all);
   fs::permissions(ConfigFolder(), fs::perms::owner_all | fs::perms::group_read |
                                       fs::perms::group_exec | fs::perms::others_read |
                                       fs::perms::others_exec);
@@ -154,21 +157,21 @@ TEST_F(LedgerFaults, ReadOnlyFolderOrFileLeavesTheLedgerAsItWas) {
   EXPECT_EQ(LedgerBytes(), before);
 
   fs::permissions(ConfigFolder(), fs::perms::all);
-  fs::permissions(LedgerFile(Group),
+  fs::permissions(LedgerOnDisk(),
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   EXPECT_TRUE(WrongGuessAsUnprivilegedUser());
   EXPECT_EQ(LedgerBytes(), before);
-  EXPECT_EQ(EntriesIn(ConfigFolder()), std::vector<std::string>{LedgerFile(Group).filename()});
+  EXPECT_EQ(EntriesIn(ConfigFolder()), std::vector<std::string>{LedgerOnDisk().filename()});
 }
 
 TEST_F(LedgerFaults, FoldersInPlaceOfTheFilesAreLeftAlone) {
   SetUpLedger(0);
-  fs::remove(LedgerFile(Group));
-  fs::create_directory(LedgerFile(Group));
+  fs::remove(LedgerOnDisk());
+  fs::create_directory(LedgerOnDisk());
   // No balance can be read: the member is refused and nothing is written.
   EXPECT_EQ(Say(Group, Player, "不知道"), RefusedHead + "元~！");
-  EXPECT_TRUE(fs::is_directory(LedgerFile(Group)));
-  EXPECT_TRUE(fs::is_empty(LedgerFile(Group)));
+  EXPECT_TRUE(fs::is_directory(LedgerOnDisk()));
+  EXPECT_TRUE(fs::is_empty(LedgerOnDisk()));
 
   const std::string group = "60002";
   SetBalance(group, Player, "100");

@@ -29,13 +29,14 @@ TEST(SettingsLeadByte, RefusesNamesEndingInALoneLeadByte) {
   EXPECT_EQ(ReadFileBytes(file), original);
 }
 
-TEST(SettingsLeadByte, WholeCharactersAndLeadBytesInValuesRoundTrip) {
+TEST(SettingsLeadByte, WholeCharactersRoundTripAndALoneLastByteOfAValueIsDropped) {
   TempDir dir;
   const std::string file = dir.str() + "/s.ini";
   // "啊" twice: the second byte of the first pair is itself a lead byte value.
+  // As on Windows, a value's lone last lead byte does not reach the file.
   ASSERT_TRUE(WriteSetting(file, "s\xB0\xA1", "k\xB0\xA1\xB0\xA1", "v\xB0"));
   ASSERT_TRUE(WriteSetting(file, "s\xB0\xA1", "next", "2"));
-  EXPECT_EQ(std::string(ReadSetting(file, "s\xB0\xA1", "k\xB0\xA1\xB0\xA1")), "v\xB0");
+  EXPECT_EQ(std::string(ReadSetting(file, "s\xB0\xA1", "k\xB0\xA1\xB0\xA1")), "v");
   EXPECT_EQ(std::string(ReadSetting(file, "s\xB0\xA1", "next")), "2");
 }
 
