@@ -22,6 +22,8 @@
 #include "game/riddle_page.h"
 #include "plugin/site_urls.h"
 #include "runtime/convert.h"
+#include "runtime/gbk_to_utf8.h"
+#include "runtime/native_path.h"
 #include "runtime/run_environment.h"
 #include "runtime/settings.h"
 #include "support/temp_dir.h"
@@ -242,13 +244,13 @@ LedgerView ReadLedgers(const std::string& group, const std::string& member) {
     for (const std::string& m : members) {
       view.balances[{g, m}] = ReadBalanceText(g, m);
     }
-    view.sections[g] = CountSectionsOfWellFormedFile(ReadFileBytes(std::string(LedgerFilePath(g))));
+    view.sections[g] = CountSectionsOfWellFormedFile(ReadFileBytes(NativePath(LedgerFilePath(g))));
   }
   return view;
 }
 
 void CheckStateFile(const std::string& group) {
-  const std::string content = ReadFileBytes(std::string(StateFilePath(group)));
+  const std::string content = ReadFileBytes(NativePath(StateFilePath(group)));
   FUZZ_CHECK(CountSectionsOfWellFormedFile(content) <= 1);
   const Text path = ReadCurrentPath(group);
   FUZZ_CHECK(path.empty() || path.front() == '/');
@@ -262,10 +264,10 @@ std::set<std::string> groupsPlayed;
 void CheckOnlyTheGamesFiles() {
   std::set<std::string> allowed = {"a", "a/b", "a/b/run", "a/b/run/config", "a/b/run/Zorva"};
   for (const std::string& group : Groups) {
-    allowed.insert("a/b/run/config/签到数据" + group + ".ini");
+    allowed.insert("a/b/run/config/" + GbkToUtf8("签到数据" + group) + ".ini");
   }
   for (const std::string& group : groupsPlayed) {
-    allowed.insert("a/b/run/Zorva/" + group + ".ini");
+    allowed.insert("a/b/run/Zorva/" + GbkToUtf8(group) + ".ini");
   }
   const std::string listing = ListTree(Sandbox());
   std::size_t begin = 0;
