@@ -21,27 +21,16 @@ slack=${ZORVANE_RSS_SLACK_KB:-256}
 scratch_root=/tmp
 [ -d /dev/shm ] && [ -w /dev/shm ] && scratch_root=/dev/shm
 work=$(mktemp -d "$scratch_root/zorvane-long-run-XXXXXX")
-site_pid=""
+source scripts/riddle_site.sh
 # shellcheck disable=SC2317  # runs from the trap
 cleanup() {
-  if [ -n "$site_pid" ]; then
-    kill "$site_pid" 2>/dev/null || true
-    wait "$site_pid" 2>/dev/null || true
-  fi
+  stop_riddle_site
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-"$build/tools/riddle_site/riddle_site" --port 0 >"$work/site.log" 2>&1 </dev/null &
-site_pid=$!
-port=""
-for _ in $(seq 100); do
-  port=$(sed -n 's/^listening on \([0-9][0-9]*\)$/\1/p' "$work/site.log")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "the riddle site did not start" >&2; cat "$work/site.log" >&2; exit 1; }
-site="http://127.0.0.1:$port"
+start_riddle_site "$build/tools/riddle_site/zorvane-site" "$work/site.log"
+site="http://127.0.0.1:$site_port"
 
 echo "== $short events under valgrind memcheck"
 mkdir "$work/run-valgrind"

@@ -14,38 +14,17 @@ simulator=$2
 module=$3
 mode=${4:-}
 
+source "$(dirname "$0")/../../scripts/riddle_site.sh"
 work=$(mktemp -d)
-site_pid=""
 # shellcheck disable=SC2317  # runs from the trap
 cleanup() {
-  if [ -n "$site_pid" ]; then
-    kill "$site_pid" 2>/dev/null || true
-    wait "$site_pid" 2>/dev/null || true
-  fi
+  stop_riddle_site
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-"$site" --port 0 >"$work/site.log" 2>&1 </dev/null &
-site_pid=$!
-
-# The site prints its port once it accepts connections (a Windows one ends
-# the line with CR LF).
-port=""
-for _ in $(seq $((${SITE_START_SECONDS:-10} * 10))); do
-  port=$(sed -n 's/^listening on \([0-9][0-9]*\)\r\?$/\1/p' "$work/site.log")
-  [ -n "$port" ] && break
-  if ! kill -0 "$site_pid" 2>/dev/null; then
-    echo "riddle_site ended before listening:" >&2
-    cat "$work/site.log" >&2
-    exit 1
-  fi
-  sleep 0.1
-done
-if [ -z "$port" ]; then
-  echo "riddle_site did not start listening within ${SITE_START_SECONDS:-10} seconds" >&2
-  exit 1
-fi
+start_riddle_site "$site" "$work/site.log" "${SITE_START_SECONDS:-10}"
+port=$site_port
 
 mkdir "$work/run"
 status=0
