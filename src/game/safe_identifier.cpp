@@ -1,5 +1,7 @@
 #include "game/safe_identifier.h"
 
+#include <string>
+
 namespace zorvane {
 namespace {
 
@@ -13,8 +15,24 @@ bool IsUnsafeByte(unsigned char byte) {
 
 }  // namespace
 
+bool IsWindowsDeviceName(TextView text) {
+  // Windows looks only at the name before the first dot, without the blanks
+  // after it: "con", "NUL.ini" and "Com1 .txt" all name a device.
+  TextView name = text.substr(0, text.find('.'));
+  name = name.substr(0, name.find_last_not_of(' ') + 1);
+  std::string folded;
+  for (const char byte : name) {
+    folded.push_back(FoldAsciiLetter(byte));
+  }
+  if (folded == "con" || folded == "prn" || folded == "aux" || folded == "nul") {
+    return true;
+  }
+  return folded.size() == 4 && (folded.starts_with("com") || folded.starts_with("lpt")) &&
+         folded[3] >= '1' && folded[3] <= '9';
+}
+
 bool IsSafeIdentifier(TextView text) {
-  if (text.empty() || text == "." || text == "..") {
+  if (text.empty() || text == "." || text == ".." || IsWindowsDeviceName(text)) {
     return false;
   }
   for (const char byte : text) {
