@@ -170,6 +170,19 @@ void GbkRunFolderAndHostName(ScenarioPlayer& p) {
   EXPECT_TRUE(std::filesystem::is_regular_file(p.StateFile("谜语群")));
 }
 
+// A run folder so deep that the ledger's path is close to the 259
+// characters that Windows allows: the module's temporary files beside the
+// game's files must not be longer than those files' own paths.
+void DeepRunFolder(ScenarioPlayer& p) {
+  const auto chain = ServeChain(p, 2);
+  p.Info();
+  p.SetBalance("1001", "7", "50");
+  EXPECT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
+  EXPECT_EQ(p.State("1001", "答案"), chain[0].riddle.answer);
+  p.ExpectWrongGuess("1001", "7", "不对");
+  p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, chain[1].riddle.question);
+}
+
 // Before the first info call the game folder is missing: what the game
 // writes is lost, and nothing breaks. info makes the folder.
 void ZorvaneBeforeInfo(ScenarioPlayer& p) {
@@ -224,6 +237,9 @@ const std::vector<Scenario>& Scenarios() {
       {"SiteDownAndBack", true, {}, SiteDownAndBack},
       {"LedgerChangedBetweenEvents", false, {}, LedgerChangedBetweenEvents},
       {"GbkRunFolderAndHostName", false, {"运行目录籠", "主机程序籠.exe"}, GbkRunFolderAndHostName},
+      // Below "Z:\tmp\zorvane-test-XXXXXX\", 187 more characters make the
+      // run directory 214 characters long and its ledger's path 238.
+      {"DeepRunFolder", false, {std::string(187, 'd')}, DeepRunFolder},
       {"ZorvaneBeforeInfo", false, {}, ZorvaneBeforeInfo},
       {"UnloadAndReload", false, {}, UnloadAndReload},
   };
