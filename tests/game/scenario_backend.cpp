@@ -202,6 +202,11 @@ class WineBackend : public ScenarioBackend {
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    // A group of its own, so that a host stuck in a call can be ended whole.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     posix_spawn_file_actions_adddup2(&actions, toHost[0], 0);
     posix_spawn_file_actions_adddup2(&actions, fromHost[1], 1);
     for (const int fd : {toHost[0], toHost[1], fromHost[0], fromHost[1]}) {
@@ -258,13 +263,21 @@ class WineBackend : public ScenarioBackend {
     }
   }
 
+  // End of input lets the host return; one that does not within ten
+  // seconds (a call that never came back) is killed with its group.
   void Stop() {
     if (toHost_ >= 0) {
-      close(toHost_);  // end of input: the host returns
+      close(toHost_);
     }
     if (child_ > 0) {
       int status = 0;
-      waitpid(child_, &status, 0);
+      for (int i = 0; i < 100 && waitpid(child_, &status, WNOHANG) == 0; ++i) {
+        usleep(100000);
+      }
+      if (waitpid(child_, &status, WNOHANG) == 0) {
+        kill(-child_, SIGKILL);
+        waitpid(child_, &status, 0);
+      }
     }
     if (fromHost_ >= 0) {
       close(fromHost_);
