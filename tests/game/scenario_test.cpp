@@ -85,7 +85,16 @@ class EndToEnd : public ::testing::TestWithParam<EndToEndParam> {
   }
 
   void TearDown() override {
-    if (backend_ && backend_->SlowestCallMicroseconds() > 0) {
+    if (!backend_ || !player_) {
+      return;
+    }
+    // Every settings write replaces its file whole; none leaves a temporary
+    // file behind.
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(backend_->LocalPath(""))) {
+      EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    }
+    if (backend_->SlowestCallMicroseconds() > 0) {
       std::cout << "slowest call: " << backend_->SlowestCallMicroseconds() << " us\n";
     }
   }
