@@ -59,6 +59,10 @@ std::int32_t ExpectWrongGuessReply(const std::string& reply);
 // A balance as the sign-in module finds it written back: "%.13g".
 std::string BalanceText(double balance);
 
+// Every file below root with its bytes, for "nothing changed" checks; the
+// host's program and modules (.exe, .dll) are left out.
+std::string FolderSnapshot(const std::filesystem::path& root);
+
 class GameTest : public ::testing::Test {
  protected:
   GameTest();

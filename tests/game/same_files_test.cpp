@@ -35,7 +35,8 @@ std::string WithoutBalances(const std::string& file) {
 
 // The same script on any back-end: a ledger that the sign-in module made,
 // a game with wrong and correct guesses by two members in two groups.
-void PlayScript(ScenarioPlayer& p, const std::vector<RiddleChainLink>& chain) {
+void PlayScript(std::optional<ScenarioPlayer>& player, const std::vector<RiddleChainLink>& chain) {
+  ScenarioPlayer& p = *player;
   p.Info();
   for (const std::string& group : Groups) {
     p.SetBalance(group, "张三", "50");
@@ -62,6 +63,8 @@ class SameFiles : public ::testing::Test {
       backend->Start({});
       backend->PointAt(site_.base(), site_.base() + "/update.html");
     }
+    onLinux_.emplace(*linux_, site_);
+    onWindows_.emplace(*windows_, site_);
   }
 
   // The ledger and the state file of every group.
@@ -74,19 +77,24 @@ class SameFiles : public ::testing::Test {
     return files;
   }
 
+  // The script on the Linux side, then on the Windows side.
+  void PlayOnBothSides() {
+    PlayScript(onLinux_, chain_);
+    site_.ClearRequests();
+    PlayScript(onWindows_, chain_);
+  }
+
   ScopedEnvironmentVariable noDisplay_{"DISPLAY", std::nullopt};
   RiddleSite site_;
   std::vector<RiddleChainLink> chain_ = MakeRiddleChain(FirstRiddlePath, 5);
   std::unique_ptr<ScenarioBackend> linux_;
   std::unique_ptr<ScenarioBackend> windows_;
+  std::optional<ScenarioPlayer> onLinux_;
+  std::optional<ScenarioPlayer> onWindows_;
 };
 
 TEST_F(SameFiles, BothSidesWriteTheSameBytes) {
-  ScenarioPlayer onLinux(*linux_, site_);
-  ScenarioPlayer onWindows(*windows_, site_);
-  PlayScript(onLinux, chain_);
-  site_.ClearRequests();
-  PlayScript(onWindows, chain_);
+  PlayOnBothSides();
   for (const std::string& file : SharedFiles()) {
     const std::string linuxBytes = ReadFileBytes(linux_->LocalPath(file));
     const std::string windowsBytes = ReadFileBytes(windows_->LocalPath(file));
@@ -99,11 +107,7 @@ TEST_F(SameFiles, BothSidesWriteTheSameBytes) {
 // Files written on one side are copied to the other, which reads them and
 // plays on from where the first side stopped.
 TEST_F(SameFiles, EachSidePlaysOnWithTheOthersFiles) {
-  ScenarioPlayer onLinux(*linux_, site_);
-  ScenarioPlayer onWindows(*windows_, site_);
-  PlayScript(onLinux, chain_);
-  site_.ClearRequests();
-  PlayScript(onWindows, chain_);
+  PlayOnBothSides();
   const std::vector<std::string> files = SharedFiles();
   std::vector<std::string> linuxBytes, windowsBytes;
   for (const std::string& file : files) {
@@ -114,7 +118,7 @@ TEST_F(SameFiles, EachSidePlaysOnWithTheOthersFiles) {
     WriteFileBytes(linux_->LocalPath(files[i]), windowsBytes[i]);
     WriteFileBytes(windows_->LocalPath(files[i]), linuxBytes[i]);
   }
-  for (ScenarioPlayer* player : {&onLinux, &onWindows}) {
+  for (ScenarioPlayer* player : {&*onLinux_, &*onWindows_}) {
     for (const std::string& group : Groups) {
       EXPECT_EQ(player->Say(group, "8", "开始"), chain_[2].riddle.question);
       player->ExpectWrongGuess(group, "张三", "不知道");

@@ -1,7 +1,5 @@
 #include "scenario_player.h"
 
-#include <map>
-
 #include "game_session.h"
 #include "runtime/settings.h"
 #include "support/temp_dir.h"
@@ -96,20 +94,7 @@ std::string ScenarioPlayer::State(const std::string& group, const std::string& k
 }
 
 std::string ScenarioPlayer::Snapshot() const {
-  std::map<std::string, std::string> files;
-  const std::filesystem::path root = backend_.LocalPath("");
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    const std::string extension = entry.path().extension().string();
-    if (extension == ".exe" || extension == ".dll") {
-      continue;
-    }
-    files[entry.path().string()] = entry.is_regular_file() ? ReadFileBytes(entry.path()) : "<dir>";
-  }
-  std::string snapshot;
-  for (const auto& [path, bytes] : files) {
-    snapshot += path + "\n" + bytes + "\n";
-  }
-  return snapshot;
+  return FolderSnapshot(backend_.LocalPath(""));
 }
 
 std::vector<std::string> ScenarioPlayer::TakeRequests() {
