@@ -2,6 +2,9 @@
 // virtual display (given in ZORVANE_WINE_DISPLAY), answered with xdotool.
 // Yes hands exactly the link to the shell, which Wine passes on to xdg-open;
 // No opens nothing; without a display the question answers No at once.
+// Programs that share a wineserver share its desktop, which the first of
+// them makes with or without a display: the tests with a display and the
+// one without need servers of their own (scripts/test-wine.sh runs them so).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
