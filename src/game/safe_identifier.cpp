@@ -1,7 +1,5 @@
 #include "game/safe_identifier.h"
 
-#include <string>
-
 namespace zorvane {
 namespace {
 
@@ -20,15 +18,18 @@ bool IsWindowsDeviceName(TextView text) {
   // after it: "con", "NUL.ini" and "Com1 .txt" all name a device.
   TextView name = text.substr(0, text.find('.'));
   name = name.substr(0, name.find_last_not_of(' ') + 1);
-  std::string folded;
-  for (const char byte : name) {
-    folded.push_back(FoldAsciiLetter(byte));
+  if (name.size() != 3 && name.size() != 4) {
+    return false;
   }
-  if (folded == "con" || folded == "prn" || folded == "aux" || folded == "nul") {
-    return true;
+  char folded[4];
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    folded[i] = FoldAsciiLetter(name[i]);
   }
-  return folded.size() == 4 && (folded.starts_with("com") || folded.starts_with("lpt")) &&
-         folded[3] >= '1' && folded[3] <= '9';
+  const TextView stem(folded, 3);
+  if (name.size() == 3) {
+    return stem == "con" || stem == "prn" || stem == "aux" || stem == "nul";
+  }
+  return (stem == "com" || stem == "lpt") && folded[3] >= '1' && folded[3] <= '9';
 }
 
 bool IsSafeIdentifier(TextView text) {
