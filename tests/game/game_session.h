@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "support/export_types.h"
 #include "support/loaded_module.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
@@ -29,11 +30,6 @@ class ZorvaneModule {
                     const char* member, const char* extra = "");
 
  private:
-  using InfoFunction = const char*();
-  using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
-                                      const char*);
-  using ConfigureFunction = void(const char*, const char*, const char*);
-
   LoadedModule module_;
   InfoFunction* info_;
   ZorvaneFunction* zorvane_;

@@ -15,17 +15,13 @@
 #include "runtime/gbk_to_utf8.h"
 #include "runtime/native_path.h"
 #include "runtime/run_environment.h"
+#include "support/export_types.h"
 #include "support/riddle_site_fixture.h"
 
 extern char** environ;
 
 namespace zorvane::testing {
 namespace {
-
-using InfoFunction = const char*();
-using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
-                                    const char*);
-using ConfigureFunction = void(const char*, const char*, const char*);
 
 class DlopenBackend : public ScenarioBackend {
  public:
