@@ -1,8 +1,48 @@
 #!/usr/bin/env bash
 # check-exports.sh BUILD-DIR: the module exports exactly info and Zorvane,
-# and a Windows DLL needs no MinGW runtime DLLs.
+# and a Windows DLL needs no MinGW runtime DLLs. The 32-bit DLL must also
+# load on Windows XP and Server 2003 and keep the host's stack balanced.
 set -euo pipefail
 dir=$1
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# check_legacy_loadable DLL DUMP: no implicit TLS directory, imports from the
+# system DLLs that old Windows has (and none of GetTickCount64), and a
+# Zorvane that removes its five arguments, 20 bytes, on return.
+check_legacy_loadable() {
+  local dll=$1 dump=$2
+  local tls
+  tls=$(echo "$dump" | awk '/Thread Storage Directory/ {print $3}')
+  [ "$tls" = "00000000" ] || fail "$dll has a TLS directory ($tls bytes)"
+  local name
+  for name in $(echo "$dump" | awk '/DLL Name:/ {print toupper($3)}'); do
+    case $name in
+      KERNEL32.DLL | USER32.DLL | SHELL32.DLL | WININET.DLL | OLE32.DLL | MSVCRT.DLL) ;;
+      *) fail "$dll imports from $name" ;;
+    esac
+  done
+  if grep -qw GetTickCount64 <<<"$dump"; then
+    fail "$dll imports GetTickCount64"
+  fi
+  local base rva index
+  base=$(echo "$dump" | awk '/^ImageBase/ {print $2}')
+  # Brackets dropped: "[   0] Zorvane" and "[   0] +base[   1] 15b0 Export RVA".
+  index=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | tr -d '[]' |
+    awk '$2 == "Zorvane" {print $1}')
+  rva=$(echo "$dump" | sed -n '/Export Address Table -- Ordinal Base/,/^$/p' | tr -d '[]' |
+    awk -v i="$index" '$1 == i && $2 == "+base" {print $4}')
+  [ -n "$rva" ] || fail "$dll: no address for Zorvane"
+  local start=$((0x$base + 0x$rva))
+  local code ret
+  code=$(objdump -d --no-show-raw-insn --start-address=$start --stop-address=$((start + 4096)) "$dll")
+  ret=$(grep -m1 -E '\sret' <<<"$code" | sed 's/.*\(ret.*\)/\1/' | tr -s ' ')
+  [ "$ret" = 'ret $0x14' ] || fail "$dll: Zorvane returns with '$ret', not 'ret \$0x14'"
+  echo "$dll: no TLS directory, old-Windows imports only, Zorvane ends with $ret"
+}
 if [ -f "$dir/zorvane.so" ]; then
   exports=$(nm -D --defined-only "$dir/zorvane.so" | awk '{print $3}' | sort | tr '\n' ' ')
   expected="Zorvane info "
@@ -14,15 +54,15 @@ elif [ -f "$dir/zorvane.dll" ]; then
   imports=$(echo "$dump" | awk '/DLL Name:/ {print $3}' | sort -u | tr '\n' ' ')
   echo "$dir/zorvane.dll imports: $imports"
   if echo "$imports" | grep -qiE 'libstdc|libgcc|libwinpthread'; then
-    echo "FAIL: $dir/zorvane.dll needs MinGW runtime DLLs" >&2
-    exit 1
+    fail "$dir/zorvane.dll needs MinGW runtime DLLs"
+  fi
+  if grep -q "file format pei-i386" <<<"$dump"; then
+    check_legacy_loadable "$dir/zorvane.dll" "$dump"
   fi
 else
-  echo "FAIL: no module in $dir" >&2
-  exit 1
+  fail "no module in $dir"
 fi
 if [ "$exports" != "$expected" ]; then
-  echo "FAIL: $dir exports '$exports', expected '$expected'" >&2
-  exit 1
+  fail "$dir exports '$exports', expected '$expected'"
 fi
 echo "$dir exports exactly: $exports"

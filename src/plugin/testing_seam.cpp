@@ -1,5 +1,6 @@
 // Linked only into the test build of the module: lets end-to-end tests point
-// it at a run directory and a riddle site of their own.
+// it at a run directory and a riddle site of their own. A null run directory
+// keeps the host's folder that the module found at load.
 #include "plugin/exports.h"
 #include "plugin/site_urls.h"
 #include "runtime/run_environment.h"
@@ -8,6 +9,8 @@ extern "C" ZORVANE_EXPORT void ZorvaneConfigureForTesting(const char* runDirecto
                                                           const char* riddleSiteBase,
                                                           const char* updatePageUrl) {
   using namespace zorvane;
-  SetRunDirectoryForTesting(CopyText(runDirectory));
+  if (runDirectory != nullptr) {
+    SetRunDirectoryForTesting(CopyText(runDirectory));
+  }
   SetSiteUrlsForTesting(CopyText(riddleSiteBase), CopyText(updatePageUrl));
 }

@@ -3,8 +3,6 @@
 // so that a failed or interrupted write never leaves half a file behind.
 #include <windows.h>
 
-#include <string>
-
 #include "runtime/settings.h"
 #include "runtime/settings_arguments.h"
 
@@ -19,34 +17,60 @@ std::optional<Text> Copied(std::optional<TextView> t) {
   return t ? std::optional<Text>(UpToNul(*t)) : std::nullopt;
 }
 
-// A name beside fileName that no other writer uses.
-Text TemporaryNameFor(const Text& fileName) {
-  static unsigned counter = 0;
-  const std::string unique = std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(::GetTickCount()) + "-" + std::to_string(counter++);
-  return ConcatTexts({fileName, ".~", unique, ".tmp"});
-}
-
-// A copy of the existing file, or a free name when there is none yet (the
-// API then creates the file, with CRLF lines).
-bool PrepareTemporaryFile(const Text& fileName, bool exists, Text& temporary) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = TemporaryNameFor(fileName);
-    if (!exists) {
-      if (::GetFileAttributesA(temporary.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        return true;
-      }
-      continue;
-    }
-    if (::CopyFileA(fileName.c_str(), temporary.c_str(), TRUE)) {
-      return true;
-    }
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-      return false;
+// The folder part of fileName with its separator ("" for a bare name),
+// found character by character: a GBK second byte 0x5C is no separator.
+Text FolderOf(const Text& fileName) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < fileName.size(); ++i) {
+    if (StartsDoubleByteCharacter(fileName[i])) {
+      ++i;
+    } else if (fileName[i] == '\\' || fileName[i] == '/') {
+      end = i + 1;
     }
   }
-  return false;
+  return Text(TextView(fileName).substr(0, end));
+}
+
+// A new, empty file with a short free name in fileName's folder ("zvXXXX.tmp"):
+// a name built from fileName's own could pass MAX_PATH where fileName does not.
+bool CreateTemporaryFile(const Text& fileName, Text& temporary) {
+  const Text folder = FolderOf(fileName);
+  char name[MAX_PATH] = {};
+  if (::GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "zv", 0, name) == 0) {
+    return false;
+  }
+  temporary = name;
+  return true;
+}
+
+// A copy of the existing file, or an empty file when there is none yet (the
+// API then writes the section into it, with CRLF lines).
+bool PrepareTemporaryFile(const Text& fileName, bool exists, Text& temporary) {
+  if (!CreateTemporaryFile(fileName, temporary)) {
+    return false;
+  }
+  if (exists && !::CopyFileA(fileName.c_str(), temporary.c_str(), FALSE)) {
+    ::DeleteFileA(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool IsEmptyFile(const Text& file) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return ::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data) &&
+         data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
+}
+
+// An existing file is replaced with ReplaceFileA, which keeps its ACL and
+// attributes; a new one is moved into place.
+bool PutInPlace(const Text& temporary, const Text& file, bool exists) {
+  if (exists) {
+    return ::ReplaceFileA(file.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                          nullptr, nullptr) != 0;
+  }
+  return ::MoveFileExA(temporary.c_str(), file.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool FlushToDisk(const Text& file) {
@@ -112,13 +136,12 @@ bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> k
     ::DeleteFileA(temporary.c_str());
     return false;
   }
-  if (::GetFileAttributesA(temporary.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (!exists && IsEmptyFile(temporary)) {
     // Nothing was written: a deletion in a file that does not exist.
-    return !exists;
+    ::DeleteFileA(temporary.c_str());
+    return true;
   }
-  if (!FlushToDisk(temporary) ||
-      !::MoveFileExA(temporary.c_str(), file.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!FlushToDisk(temporary) || !PutInPlace(temporary, file, exists)) {
     ::DeleteFileA(temporary.c_str());
     return false;
   }

@@ -110,9 +110,13 @@ void GameTest::SetState(const std::string& group, const std::string& key,
   WriteSetting(StateFile(group).string(), "开始", key, value);
 }
 
-std::string GameTest::Snapshot() const {
+std::string FolderSnapshot(const std::filesystem::path& root) {
   std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(runDir_.path())) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    const std::filesystem::path extension = entry.path().extension();
+    if (extension == ".exe" || extension == ".dll") {
+      continue;
+    }
     files[entry.path().string()] = entry.is_regular_file() ? ReadFileBytes(entry.path()) : "<dir>";
   }
   std::string snapshot;
@@ -120,6 +124,10 @@ std::string GameTest::Snapshot() const {
     snapshot += path + "\n" + bytes + "\n";
   }
   return snapshot;
+}
+
+std::string GameTest::Snapshot() const {
+  return FolderSnapshot(runDir_.path());
 }
 
 std::vector<std::string> GameTest::TakeRequests() {

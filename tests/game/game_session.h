@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "support/export_types.h"
 #include "support/loaded_module.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
@@ -29,11 +30,6 @@ class ZorvaneModule {
                     const char* member, const char* extra = "");
 
  private:
-  using InfoFunction = const char*();
-  using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
-                                      const char*);
-  using ConfigureFunction = void(const char*, const char*, const char*);
-
   LoadedModule module_;
   InfoFunction* info_;
   ZorvaneFunction* zorvane_;
@@ -58,6 +54,10 @@ std::int32_t ExpectWrongGuessReply(const std::string& reply);
 
 // A balance as the sign-in module finds it written back: "%.13g".
 std::string BalanceText(double balance);
+
+// Every file below root with its bytes, for "nothing changed" checks; the
+// host's program and modules (.exe, .dll) are left out.
+std::string FolderSnapshot(const std::filesystem::path& root);
 
 class GameTest : public ::testing::Test {
  protected:

@@ -5,17 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include "support/export_types.h"
 #include "support/loaded_module.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
 namespace zorvane::testing {
 namespace {
-
-using InfoFunction = const char*();
-using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
-                                    const char*);
-using ConfigureFunction = void(const char*, const char*, const char*);
 
 // The test build of the module in a run directory of its own, with a riddle
 // site and update page that refuse every connection.

@@ -21,8 +21,12 @@ LocalHttpServer::~LocalHttpServer() {
   }
 }
 
-void LocalHttpServer::Start() {
-  port_ = server_.bind_to_any_port("127.0.0.1");
+void LocalHttpServer::Start(int port) {
+  if (port == 0) {
+    port_ = server_.bind_to_any_port("127.0.0.1");
+  } else {
+    port_ = server_.bind_to_port("127.0.0.1", port) ? port : -1;
+  }
   if (port_ <= 0) {
     throw std::runtime_error("no free loopback port");
   }

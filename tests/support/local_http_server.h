@@ -25,9 +25,9 @@ class LocalHttpServer {
   LocalHttpServer(const LocalHttpServer&) = delete;
   LocalHttpServer& operator=(const LocalHttpServer&) = delete;
 
-  // Register handlers before calling Start.
+  // Register handlers before calling Start. Port 0 takes a free port.
   httplib::Server& server() { return server_; }
-  void Start();
+  void Start(int port = 0);
 
   int port() const { return port_; }
   // "http://127.0.0.1:<port>"

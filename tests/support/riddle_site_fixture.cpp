@@ -39,7 +39,7 @@ std::vector<RiddleChainLink> MakeRiddleChain(const std::string& firstPath, int c
   return chain;
 }
 
-RiddleSite::RiddleSite() {
+RiddleSite::RiddleSite(int port) {
   server_.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
     std::lock_guard lock(mutex_);
     targets_.push_back(request.target);
@@ -51,7 +51,7 @@ RiddleSite::RiddleSite() {
     }
     response.set_content(page->second, "text/html");
   });
-  server_.Start();
+  server_.Start(port);
 }
 
 void RiddleSite::SetPage(const std::string& path, const std::string& body) {

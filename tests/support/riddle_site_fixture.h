@@ -34,7 +34,8 @@ std::vector<RiddleChainLink> MakeRiddleChain(const std::string& firstPath, int c
 
 class RiddleSite {
  public:
-  RiddleSite();
+  // On a free port, or on the given one (throws when it is taken).
+  explicit RiddleSite(int port = 0);
   RiddleSite(const RiddleSite&) = delete;
   RiddleSite& operator=(const RiddleSite&) = delete;
 

@@ -1,0 +1,249 @@
+#include "scenarios.h"
+
+#include "game_session.h"
+
+namespace zorvane::testing {
+namespace {
+
+// The site's chain from the first page; riddle i links to riddle i + 1.
+std::vector<RiddleChainLink> ServeChain(ScenarioPlayer& p, int count) {
+  std::vector<RiddleChainLink> chain = MakeRiddleChain(FirstRiddlePath, count);
+  p.site().SetChain(chain);
+  return chain;
+}
+
+std::vector<std::string> Repeated(const std::string& path, std::size_t times) {
+  return std::vector<std::string>(times, path);
+}
+
+// Twenty riddles in a row in each of two groups, turn about, with GBK group
+// and member names: every reply, balance, stored value and request checked.
+void TwentyRiddlesInTwoGroups(ScenarioPlayer& p) {
+  constexpr int Riddles = 20;
+  const auto chain = ServeChain(p, Riddles + 1);
+  const std::vector<std::string> groups = {"谜语群", "猜谜乐园"};
+  const std::string solver = "张三";
+  const std::string guesser = "李四丰";
+  p.Info();
+  for (const std::string& group : groups) {
+    p.SetBalance(group, solver, "60.5");
+    p.SetBalance(group, guesser, "1000");
+    ASSERT_EQ(p.Say(group, solver, "开始"), chain[0].riddle.question);
+    ASSERT_EQ(p.TakeRequests(), Repeated(chain[0].path, 2));
+  }
+  for (int i = 0; i < Riddles; ++i) {
+    SCOPED_TRACE("riddle " + std::to_string(i + 1));
+    const RiddleChainLink& current = chain[i];
+    const RiddleChainLink& next = chain[i + 1];
+    for (const std::string& group : groups) {
+      const std::string wrong = i == 0 ? "猜不出来" : "是" + chain[i - 1].riddle.answer + "吗";
+      p.ExpectWrongGuess(group, guesser, wrong);
+      EXPECT_TRUE(p.TakeRequests().empty());
+      p.ExpectCorrectGuess(group, solver, "我知道了：" + current.riddle.answer,
+                           next.riddle.question);
+      EXPECT_EQ(p.TakeRequests(), (std::vector<std::string>{current.path, next.path, next.path}));
+      EXPECT_EQ(p.State(group, "结尾"), next.path);
+      EXPECT_EQ(p.State(group, "答案"), next.riddle.answer);
+    }
+    ASSERT_FALSE(::testing::Test::HasFailure());
+  }
+  EXPECT_GE(std::stod(p.Balance(groups[1], solver)), 60.5 + 20 * Riddles);
+}
+
+// Members at or below twenty are refused with their stored balance; only
+// group messages are answered; null arguments read as empty texts.
+void RefusalsOtherMessageTypesAndNullArguments(ScenarioPlayer& p) {
+  ServeChain(p, 2);
+  p.Info();
+  p.SetBalance("1001", "20", "20");
+  p.SetBalance("1001", "19", "19.5");
+  p.SetBalance("1001", "200", "20.0");
+  p.SetBalance("1001", "7", "50");
+  const std::string before = p.Snapshot();
+  EXPECT_EQ(p.Say("1001", "20", "开始"), RefusedHead + "20元~！");
+  EXPECT_EQ(p.Say("1001", "19", "开始"), RefusedHead + "19.5元~！");
+  EXPECT_EQ(p.Say("1001", "200", "开始"), RefusedHead + "20.0元~！");
+  EXPECT_EQ(p.Say("1001", "5", "开始"), RefusedHead + "元~！");
+  for (const char* type : {"1", "02", "2 ", "", "4"}) {
+    EXPECT_EQ(p.backend().Event("开始", type, "1001", "7", ""), "") << type;
+  }
+  EXPECT_EQ(p.backend().Event("开始", nullptr, "1001", "7", ""), "");
+  EXPECT_EQ(p.backend().Event(nullptr, nullptr, nullptr, nullptr, nullptr), "");
+  EXPECT_EQ(p.backend().Event("开始", "2", nullptr, "7", nullptr), "");
+  EXPECT_EQ(p.backend().Event("开始", "2", "1001", nullptr, nullptr), "");
+  EXPECT_EQ(p.Snapshot(), before);
+  EXPECT_TRUE(p.TakeRequests().empty());
+
+  // A null message and extra with a riddle open: an empty guess, wrong.
+  EXPECT_EQ(p.Say("1001", "7", "开始"), MakeRiddleChain(FirstRiddlePath, 1)[0].riddle.question);
+  const std::string reply = p.backend().Event(nullptr, "2", "1001", "7", nullptr);
+  EXPECT_TRUE(AmountInReply(reply, WrongHead).has_value()) << reply;
+}
+
+// Groups and members that would leave the folder, break a settings file or
+// name a Windows device never reach a file or the site.
+void UnsafeGroupsAndMembers(ScenarioPlayer& p) {
+  ServeChain(p, 2);
+  p.Info();
+  p.SetBalance("1001", "7", "100");
+  ASSERT_NE(p.Say("1001", "7", "开始"), "");
+  p.TakeRequests();
+  const std::vector<std::string> unsafe = {"..",       "../1001", "a\\b",  "a:b",    "[a]",
+                                           "a=b",      "淺",      "群淺1", "CON",    "nul",
+                                           "com1.ini", "Lpt9",    "AUX",   "prn.txt"};
+  const std::string before = p.Snapshot();
+  for (const std::string& name : unsafe) {
+    for (const std::string message : {"开始", "谜底01", "不对"}) {
+      EXPECT_EQ(p.Say(name, "7", message), "") << name;
+      EXPECT_EQ(p.Say("1001", name, message), "") << name;
+    }
+  }
+  EXPECT_EQ(p.Snapshot(), before);
+  EXPECT_TRUE(p.TakeRequests().empty());
+}
+
+// The site down at a start command and at a correct guess, and back again.
+void SiteDownAndBack(ScenarioPlayer& p) {
+  const auto chain = ServeChain(p, 3);
+  p.Info();
+  p.SetBalance("1001", "7", "50");
+  p.SiteDown();
+  EXPECT_EQ(p.Say("1001", "7", "开始"), "");
+  EXPECT_EQ(p.State("1001", "结尾"), FirstRiddlePath);
+  EXPECT_EQ(p.State("1001", "答案"), "");
+  EXPECT_EQ(p.Say("1001", "7", "随便说说"), "");
+  EXPECT_EQ(p.Balance("1001", "7"), "50");
+
+  p.SiteUp();
+  EXPECT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
+  EXPECT_EQ(p.TakeRequests(), Repeated(chain[0].path, 2));
+
+  // The reward stands; the group stays on its page with no riddle open.
+  p.SiteDown();
+  p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, "");
+  EXPECT_EQ(p.State("1001", "结尾"), chain[0].path);
+  EXPECT_EQ(p.State("1001", "答案"), "");
+  const std::string balance = p.Balance("1001", "7");
+  EXPECT_EQ(p.Say("1001", "7", chain[0].riddle.answer), "");
+  EXPECT_EQ(p.Balance("1001", "7"), balance);
+
+  p.SiteUp();
+  EXPECT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
+  p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, chain[1].riddle.question);
+  EXPECT_EQ(p.State("1001", "结尾"), chain[1].path);
+}
+
+// The sign-in module rewrites the ledger between two events: the game sees
+// the new balance and keeps everything else that file holds.
+void LedgerChangedBetweenEvents(ScenarioPlayer& p) {
+  const auto chain = ServeChain(p, 2);
+  p.Info();
+  p.SetBalance("1001", "7", "50");
+  ASSERT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
+  p.ExpectWrongGuess("1001", "7", "不知道");
+
+  p.SetBalance("1001", "7", "500.25");
+  p.SetBalance("1001", "8", "33");
+  WriteFileBytes(p.LedgerFile("1001"), WriteSettingToBytes(ReadFileBytes(p.LedgerFile("1001")),
+                                                           "签到--1001", "签到天数", "12"));
+  p.ExpectWrongGuess("1001", "7", "还是不知道");
+  const std::string ledger = ReadFileBytes(p.LedgerFile("1001"));
+  EXPECT_EQ(ReadSettingFromBytes(ledger, "8--1001", "总共人民币"), "33");
+  EXPECT_EQ(ReadSettingFromBytes(ledger, "签到--1001", "签到天数"), "12");
+
+  // A member whose balance fell to the threshold elsewhere is refused at once.
+  p.SetBalance("1001", "7", "20");
+  EXPECT_EQ(p.Say("1001", "7", chain[0].riddle.answer), RefusedHead + "20元~！");
+}
+
+// A run folder and a host program whose names hold GBK characters, one of
+// them with 0x5C as its second byte: the game's files land in that folder.
+void GbkRunFolderAndHostName(ScenarioPlayer& p) {
+  const auto chain = ServeChain(p, 3);
+  p.Info();
+  EXPECT_TRUE(std::filesystem::is_directory(p.backend().LocalPath("Zorva")));
+  p.SetBalance("谜语群", "张三", "50");
+  EXPECT_EQ(p.Say("谜语群", "张三", "开始"), chain[0].riddle.question);
+  p.ExpectWrongGuess("谜语群", "张三", "不对");
+  p.ExpectCorrectGuess("谜语群", "张三", chain[0].riddle.answer, chain[1].riddle.question);
+  EXPECT_EQ(p.State("谜语群", "结尾"), chain[1].path);
+  EXPECT_TRUE(std::filesystem::is_regular_file(p.StateFile("谜语群")));
+}
+
+// A run folder so deep that the ledger's path is close to the 259
+// characters that Windows allows: the module's temporary files beside the
+// game's files must not be longer than those files' own paths.
+void DeepRunFolder(ScenarioPlayer& p) {
+  const auto chain = ServeChain(p, 2);
+  p.Info();
+  p.SetBalance("1001", "7", "50");
+  EXPECT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
+  EXPECT_EQ(p.State("1001", "答案"), chain[0].riddle.answer);
+  p.ExpectWrongGuess("1001", "7", "不对");
+  p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, chain[1].riddle.question);
+}
+
+// Before the first info call the game folder is missing: what the game
+// writes is lost, and nothing breaks. info makes the folder.
+void ZorvaneBeforeInfo(ScenarioPlayer& p) {
+  const auto chain = ServeChain(p, 2);
+  p.SetBalance("1001", "7", "50");
+  // No state file could be made, so there is no page to fetch and show.
+  EXPECT_EQ(p.Say("1001", "7", "开始"), "");
+  EXPECT_FALSE(std::filesystem::exists(p.backend().LocalPath("Zorva")));
+  EXPECT_EQ(p.Say("1001", "7", chain[0].riddle.answer), "");
+  EXPECT_EQ(p.Balance("1001", "7"), "50");
+  p.TakeRequests();
+
+  EXPECT_EQ(p.Info().rfind("Zorvane\r\n1.1\r\n", 0), 0u);
+  EXPECT_TRUE(std::filesystem::is_directory(p.backend().LocalPath("Zorva")));
+  EXPECT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
+  p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, chain[1].riddle.question);
+}
+
+// Unloading lets the module leave the process; loaded again, it carries on
+// from its files.
+void UnloadAndReload(ScenarioPlayer& p) {
+  const auto chain = ServeChain(p, 3);
+  const std::vector<std::string> exports = p.backend().Exports();
+  EXPECT_EQ(exports.front(), "Zorvane");
+  EXPECT_EQ(exports.back(), "info");
+  p.Info();
+  p.SetBalance("1001", "7", "50");
+  ASSERT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
+  p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, chain[1].riddle.question);
+
+  EXPECT_TRUE(p.backend().Unload());
+  p.backend().Load();
+  EXPECT_EQ(p.backend().Exports(), exports);
+  p.ExpectCorrectGuess("1001", "7", chain[1].riddle.answer, chain[2].riddle.question);
+  EXPECT_EQ(p.State("1001", "结尾"), chain[2].path);
+  p.TakeRequests();
+  EXPECT_TRUE(p.backend().Unload());
+  p.backend().Load();
+  EXPECT_EQ(p.Info().rfind("Zorvane\r\n", 0), 0u);
+}
+
+}  // namespace
+
+const std::vector<Scenario>& Scenarios() {
+  static const std::vector<Scenario> scenarios = {
+      {"TwentyRiddlesInTwoGroups", false, {}, TwentyRiddlesInTwoGroups},
+      {"RefusalsOtherMessageTypesAndNullArguments",
+       false,
+       {},
+       RefusalsOtherMessageTypesAndNullArguments},
+      {"UnsafeGroupsAndMembers", false, {}, UnsafeGroupsAndMembers},
+      {"SiteDownAndBack", true, {}, SiteDownAndBack},
+      {"LedgerChangedBetweenEvents", false, {}, LedgerChangedBetweenEvents},
+      {"GbkRunFolderAndHostName", false, {"运行目录籠", "主机程序籠.exe"}, GbkRunFolderAndHostName},
+      // Below "Z:\tmp\zorvane-test-XXXXXX\", 187 more characters make the
+      // run directory 214 characters long and its ledger's path 238.
+      {"DeepRunFolder", false, {std::string(187, 'd')}, DeepRunFolder},
+      {"ZorvaneBeforeInfo", false, {}, ZorvaneBeforeInfo},
+      {"UnloadAndReload", false, {}, UnloadAndReload},
+  };
+  return scenarios;
+}
+
+}  // namespace zorvane::testing
