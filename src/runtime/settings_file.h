@@ -55,13 +55,18 @@ struct SettingsFile {
 // files larger than MaxSettingsFileSize.
 SettingsFile ReadSettingsFile(const std::string& path);
 
+enum class ReplaceResult { Replaced, Failed, ChangedMeanwhile };
+
 // Puts the pieces, joined, in place of the file at path: they are written to
 // a new file in the same folder, flushed to disk and renamed over path, and
 // the folder is flushed. A file that existed (original) keeps its mode and,
-// where permitted, its owner. On failure the new file is removed and path is
-// left as it was.
-bool ReplaceSettingsFile(const std::string& path, std::initializer_list<TextView> pieces,
-                         const struct stat* original);
+// where permitted, its owner. With keepOthersChanges, path must right before
+// the rename still be the file that was read (original), or still be missing
+// when original is null: another program's write in the meantime is not
+// overwritten but reported as ChangedMeanwhile. On failure the new file is
+// removed and path is left as it was.
+ReplaceResult ReplaceSettingsFile(const std::string& path, std::initializer_list<TextView> pieces,
+                                  const struct stat* original, bool keepOthersChanges);
 
 // Whether the folder that would hold path exists.
 bool FolderExists(const std::string& path);

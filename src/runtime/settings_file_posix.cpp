@@ -167,6 +167,20 @@ std::string FileBehindLinks(const std::string& path) {
   return resolved;
 }
 
+// Whether the file at path is the one that was read: the same file with the
+// same size and modification time, or still no file when none was read.
+// Writers that replace the file (as this layer does) give it a new inode;
+// writers that rewrite it in place change its time or size.
+bool StillAsRead(const std::string& path, const struct stat* original) {
+  struct stat now;
+  if (::stat(path.c_str(), &now) != 0) {
+    return original == nullptr && errno == ENOENT;
+  }
+  return original != nullptr && now.st_dev == original->st_dev && now.st_ino == original->st_ino &&
+         now.st_size == original->st_size && now.st_mtim.tv_sec == original->st_mtim.tv_sec &&
+         now.st_mtim.tv_nsec == original->st_mtim.tv_nsec;
+}
+
 }  // namespace
 
 void FileBytes::Reserve(std::size_t n) {
@@ -200,20 +214,28 @@ SettingsFile ReadSettingsFile(const std::string& path) {
   return file;
 }
 
-bool ReplaceSettingsFile(const std::string& path, std::initializer_list<TextView> pieces,
-                         const struct stat* original) {
+ReplaceResult ReplaceSettingsFile(const std::string& path, std::initializer_list<TextView> pieces,
+                                  const struct stat* original, bool keepOthersChanges) {
   std::string temporary;
   FileDescriptor fd = CreateTemporaryFile(temporary, path);
   if (!fd.valid()) {
-    return false;
+    return ReplaceResult::Failed;
   }
   const bool written = WriteTemporaryFile(fd.get(), pieces, original);
-  if (!fd.Close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (!fd.Close() || !written) {
     ::unlink(temporary.c_str());
-    return false;
+    return ReplaceResult::Failed;
+  }
+  if (keepOthersChanges && !StillAsRead(path, original)) {
+    ::unlink(temporary.c_str());
+    return ReplaceResult::ChangedMeanwhile;
+  }
+  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return ReplaceResult::Failed;
   }
   FlushFolder(path);
-  return true;
+  return ReplaceResult::Replaced;
 }
 
 bool FolderExists(const std::string& path) {

@@ -52,14 +52,15 @@ class Document {
   Text ToGbk(TextView text) const { return mark_.empty() ? Text(text) : GbkFromUtf8(text); }
 
   // Replaces the file at path with its bytes after edit.
-  bool Write(const std::string& path, const ini::Edit& edit, const struct stat* original) const {
+  ReplaceResult Write(const std::string& path, const ini::Edit& edit, const struct stat* original,
+                      bool keepOthersChanges) const {
     if (IsUtf16()) {
       return ReplaceSettingsFile(path, {mark_, Utf16FromUtf8(ini::Applied(text_, edit), Order())},
-                                 original);
+                                 original, keepOthersChanges);
     }
     return ReplaceSettingsFile(
         path, {mark_, text_.substr(0, edit.begin), edit.replacement, text_.substr(edit.end)},
-        original);
+        original, keepOthersChanges);
   }
 
  private:
@@ -173,6 +174,44 @@ Text ReadSetting(TextView fileName, TextView section, TextView key, TextView def
   return value ? Received(document.ToGbk(*value)) : ReceivedDefault(defaultText);
 }
 
+namespace {
+
+// One read-edit-replace of the file at path, with the names and value
+// already checked.
+ReplaceResult WriteOnce(const std::string& path, TextView section, std::optional<TextView> key,
+                        std::optional<TextView> value, bool keepOthersChanges) {
+  const SettingsFile file = ReadSettingsFile(path);
+  if (file.state == SettingsFile::State::Unreadable ||
+      (file.state == SettingsFile::State::Missing && !FolderExists(file.path))) {
+    return ReplaceResult::Failed;
+  }
+  const Document document(file.bytes.view());
+  std::optional<std::string> sectionName, keyName, newValue;
+  if (!Convert(document, section, sectionName) || !Convert(document, key, keyName) ||
+      !Convert(document, value, newValue)) {
+    return ReplaceResult::Failed;
+  }
+  const std::optional<ini::Edit> edit =
+      EditFor(document, *sectionName, ViewOf(keyName), ViewOf(newValue));
+  if (!edit) {
+    // Nothing to change: the key or section is already gone, or holds that value.
+    return ReplaceResult::Replaced;
+  }
+  const bool exists = file.state == SettingsFile::State::Read;
+  if (exists && IsReadOnly(file)) {
+    return ReplaceResult::Failed;
+  }
+  return document.Write(file.path, *edit, exists ? &file.info : nullptr, keepOthersChanges);
+}
+
+// How often a write starts again when another program (the sign-in module)
+// wrote the file between our read and our replace, so that its change is
+// kept instead of overwritten with the older content we read. The last
+// attempt writes whatever happens meanwhile: our own change must land.
+constexpr int WriteAttempts = 8;
+
+}  // namespace
+
 bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> key,
                   std::optional<TextView> value) {
   if (!IsSafeSettingWrite(section, key, value)) {
@@ -185,27 +224,12 @@ bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> k
   if (path.empty()) {
     return false;
   }
-  const SettingsFile file = ReadSettingsFile(path);
-  if (file.state == SettingsFile::State::Unreadable ||
-      (file.state == SettingsFile::State::Missing && !FolderExists(file.path))) {
-    return false;
+  for (int attempt = 1;; ++attempt) {
+    const ReplaceResult result = WriteOnce(path, section, key, value, attempt < WriteAttempts);
+    if (result != ReplaceResult::ChangedMeanwhile) {
+      return result == ReplaceResult::Replaced;
+    }
   }
-  const Document document(file.bytes.view());
-  std::optional<std::string> sectionName, keyName, newValue;
-  if (!Convert(document, section, sectionName) || !Convert(document, key, keyName) ||
-      !Convert(document, value, newValue)) {
-    return false;
-  }
-  const std::optional<ini::Edit> edit =
-      EditFor(document, *sectionName, ViewOf(keyName), ViewOf(newValue));
-  if (!edit) {
-    return true;  // Nothing to change: the key or section is already gone, or holds that value.
-  }
-  const bool exists = file.state == SettingsFile::State::Read;
-  if (exists && IsReadOnly(file)) {
-    return false;
-  }
-  return document.Write(file.path, *edit, exists ? &file.info : nullptr);
 }
 
 std::vector<Text> ReadSectionNames(TextView fileName) {
