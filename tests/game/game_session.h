@@ -12,6 +12,7 @@
 
 #include "support/export_types.h"
 #include "support/loaded_module.h"
+#include "support/reply_heads.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
@@ -35,12 +36,6 @@ class ZorvaneModule {
   ZorvaneFunction* zorvane_;
   ConfigureFunction* configure_;
 };
-
-// The fixed beginnings of the replies that show an amount or a balance.
-inline const std::string CorrectHead = "恭喜猜对 了~！ 本次收获：";
-inline const std::string WrongHead = "不好意思答错了~！再接再厉。。~！\r\n本次扣除：";
-inline const std::string RefusedHead =
-    "对不起，你当前没有更多人民币参加游戏~！\r\n多参加群内活动~！\r\n你当前有：";
 
 // The amount a reply shows ("...：25元..."), or nullopt when it shows none.
 std::optional<std::int32_t> AmountInReply(const std::string& reply, const std::string& head);

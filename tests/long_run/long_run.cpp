@@ -23,15 +23,15 @@
 
 #include "runtime/settings.h"
 #include "support/loaded_module.h"
+#include "support/reply_heads.h"
 
 namespace {
 
+using zorvane::testing::CorrectHead;
 using zorvane::testing::LoadedModule;
+using zorvane::testing::RefusedHead;
+using zorvane::testing::WrongHead;
 
-const std::string CorrectHead = "恭喜猜对 了~！ 本次收获：";
-const std::string WrongHead = "不好意思答错了~！再接再厉。。~！\r\n本次扣除：";
-const std::string RefusedHead =
-    "对不起，你当前没有更多人民币参加游戏~！\r\n多参加群内活动~！\r\n你当前有：";
 const std::string BalanceKey = "总共人民币";
 
 constexpr int Groups = 4;
