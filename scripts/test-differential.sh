@@ -16,8 +16,13 @@ mkdir -p "$out"
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static \
   -o "$out/windows_probe.exe" tests/differential/windows_probe.cpp
 
+# The prefix of the 64-bit DLL's build tree, which the other Wine stages use too.
+prefix=$PWD/build/win64/wine-prefix
+wine_prefix win64 "$prefix"
+trap 'wine_server win64 "$prefix" -k 2>/dev/null || true' EXIT
+
 rm -rf "$out/run"
 mkdir -p "$out/run"
 "$build/tests/settings_differential" prepare "$out/run"
-(cd "$out/run" && wine_run win64 ../prefix ../windows_probe.exe script.txt >windows.txt)
+(cd "$out/run" && wine_run win64 "$prefix" ../windows_probe.exe script.txt >windows.txt)
 "$build/tests/settings_differential" compare "$out/run"

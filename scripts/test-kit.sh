@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 source scripts/wine.sh
+source scripts/riddle_site.sh
 
 fail() {
   echo "test-kit: $*" >&2
@@ -41,7 +42,7 @@ ensure_wine
 # no 32-bit Wine; there the same site, built as a 64-bit program, stands in.
 arch=win32
 exe=$dir/zorvane-site.exe
-if ! "$(wine_loader win32)" --version >/dev/null 2>&1; then
+if ! wine_runs win32; then
   echo "note: this machine runs no 32-bit programs; trying the site built for 64-bit Windows"
   configure_and_build build/win64-site -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DZORVANE_WINDOWS_SITE=ON \
@@ -51,11 +52,17 @@ if ! "$(wine_loader win32)" --version >/dev/null 2>&1; then
   cp build/win64-site/tools/riddle_site/zorvane-site.exe "$dir/riddles.tsv" "$work/win64/"
   exe=$work/win64/zorvane-site.exe
 fi
-prefix=build/$arch-site/wineprefix
+# The prefix of the DLL's build tree, which the other Wine stages use too.
+prefix=build/$arch/wine-prefix
+wine_prefix "$arch" "$prefix"
+trap 'wine_server "$arch" "$prefix" -k 2>/dev/null || true' EXIT
 site() {
   wine_run "$arch" "$prefix" "$exe" "$@"
 }
-site --help >/dev/null # the first run makes the prefix
+# The first program of a wineserver starts Wine's services, which keep its
+# output open for as long as they run: let that be /dev/null, not one of the
+# captures below, which would then never end.
+site --help >/dev/null
 
 printf 'question\tanswer\n一口咬掉牛尾巴\t\n' >"$work/bad.tsv"
 if output=$(site --riddles "$work/bad.tsv" --port 0 2>&1); then
@@ -86,16 +93,11 @@ WRAPPER
 chmod +x "$work/wine-site"
 
 # A port that another program holds is refused.
-build/release/tools/riddle_site/zorvane-site --port 0 >"$work/linux-site.log" 2>&1 &
-holder=$!
-for _ in $(seq 50); do
-  port=$(sed -n 's/^listening on \([0-9]*\)$/\1/p' "$work/linux-site.log")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
+start_riddle_site build/release/tools/riddle_site/zorvane-site "$work/linux-site.log"
+port=$site_port
 status=0
 output=$(site --port "$port" 2>&1) || status=$?
-kill "$holder" && wait "$holder" || true
+stop_riddle_site
 [ "$status" -ne 0 ] && grep -qF "cannot listen on 127.0.0.1:$port" <<<"$output" ||
   fail "a busy port was not refused ($status): $output"
 
@@ -103,6 +105,4 @@ echo "== A game on the Windows site, played by the Linux module"
 SITE_START_SECONDS=120 tools/host_simulator/demo_against_site.sh "$work/wine-site" \
   build/release/tools/host_simulator/host_simulator build/release/zorvane_testable.so
 
-WINEPREFIX=$(realpath "$prefix") "$(dirname "$(wine_loader "$arch")")/wineserver" -k 2>/dev/null ||
-  true
 echo "The kit: $kit"
