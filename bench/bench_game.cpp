@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "runtime/gbk_to_utf8.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/riddle_site_fixture.h"
 
 namespace zorvane::bench {

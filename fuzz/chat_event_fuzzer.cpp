@@ -25,7 +25,7 @@
 #include "runtime/gbk_to_utf8.h"
 #include "runtime/native_path.h"
 #include "runtime/run_environment.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/temp_dir.h"
 
 using namespace zorvane;

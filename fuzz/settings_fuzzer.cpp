@@ -14,7 +14,7 @@
 #include "fuzz_check.h"
 #include "fuzz_sandbox.h"
 #include "runtime/native_path.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/temp_dir.h"
 
 using namespace zorvane;

@@ -1,7 +1,7 @@
 #include "game/game_state.h"
 
 #include "runtime/run_environment.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 
 namespace zorvane {
 

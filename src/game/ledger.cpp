@@ -2,7 +2,7 @@
 
 #include "runtime/convert.h"
 #include "runtime/run_environment.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 
 namespace zorvane {
 

@@ -1,6 +1,6 @@
 #include "runtime/gbk_to_utf8.h"
 
-#include "runtime/settings_encoding.h"
+#include "runtime/settings/settings_encoding.h"
 
 namespace zorvane {
 namespace {

@@ -1,7 +1,7 @@
 #include "runtime/native_path.h"
 
 #include "runtime/run_environment.h"
-#include "runtime/settings_encoding.h"
+#include "runtime/settings/settings_encoding.h"
 
 namespace zorvane {
 namespace {

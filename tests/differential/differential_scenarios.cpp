@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "runtime/settings_encoding.h"
+#include "runtime/settings/settings_encoding.h"
 
 namespace zorvane::differential {
 

@@ -31,7 +31,7 @@
 #include "differential_scenarios.h"
 #include "runtime/convert.h"
 #include "runtime/random.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/hex.h"
 #include "support/temp_dir.h"
 

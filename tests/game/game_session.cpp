@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <map>
 
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 
 namespace zorvane::testing {
 

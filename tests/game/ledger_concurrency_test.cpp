@@ -18,7 +18,7 @@
 #include "runtime/convert.h"
 #include "runtime/native_path.h"
 #include "runtime/run_environment.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 

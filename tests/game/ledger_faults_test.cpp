@@ -14,7 +14,7 @@
 
 #include "game_session.h"
 #include "runtime/native_path.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/child_process.h"
 
 namespace zorvane::testing {

@@ -1,7 +1,7 @@
 #include "scenario_player.h"
 
 #include "game_session.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/temp_dir.h"
 
 namespace zorvane::testing {

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/loaded_module.h"
 #include "support/reply_heads.h"
 

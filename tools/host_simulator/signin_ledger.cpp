@@ -5,8 +5,8 @@
 
 #include "runtime/convert.h"
 #include "runtime/run_environment.h"
-#include "runtime/setting_sections.h"
-#include "runtime/settings.h"
+#include "runtime/settings/setting_sections.h"
+#include "runtime/settings/settings.h"
 
 namespace host_simulator {
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "runtime/native_path.h"
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/temp_dir.h"
 
 namespace host_simulator {

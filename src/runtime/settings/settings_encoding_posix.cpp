@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "runtime/settings_encoding.h"
+#include "runtime/settings/settings_encoding.h"
 
 namespace zorvane {
 namespace {

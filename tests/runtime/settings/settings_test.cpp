@@ -1,4 +1,4 @@
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -12,7 +12,7 @@
 #include <string>
 
 #include "runtime/gbk_to_utf8.h"
-#include "runtime/setting_sections.h"
+#include "runtime/settings/setting_sections.h"
 #include "support/temp_dir.h"
 
 namespace zorvane {

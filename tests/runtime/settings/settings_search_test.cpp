@@ -1,4 +1,4 @@
-#include "runtime/settings_search.h"
+#include "runtime/settings/settings_search.h"
 
 #include <gtest/gtest.h>
 

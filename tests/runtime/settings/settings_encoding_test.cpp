@@ -1,4 +1,4 @@
-#include "runtime/settings_encoding.h"
+#include "runtime/settings/settings_encoding.h"
 
 #include <gtest/gtest.h>
 

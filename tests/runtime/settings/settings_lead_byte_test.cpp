@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "runtime/settings.h"
+#include "runtime/settings/settings.h"
 #include "support/temp_dir.h"
 
 namespace zorvane {

@@ -1,6 +1,6 @@
-#include "runtime/settings_arguments.h"
+#include "runtime/settings/settings_arguments.h"
 
-#include "runtime/ini_document.h"
+#include "runtime/settings/ini_document.h"
 
 namespace zorvane {
 namespace {

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <vector>
 
-#include "runtime/settings_file.h"
+#include "runtime/settings/settings_file.h"
 
 namespace zorvane {
 namespace {

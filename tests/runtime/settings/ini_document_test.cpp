@@ -1,4 +1,4 @@
-#include "runtime/ini_document.h"
+#include "runtime/settings/ini_document.h"
 
 #include <gtest/gtest.h>
 

@@ -6,13 +6,13 @@
 // and a write keeps the file's encoding.
 #include <unistd.h>
 
-#include "runtime/ini_document.h"
 #include "runtime/native_path.h"
-#include "runtime/setting_sections.h"
-#include "runtime/settings.h"
-#include "runtime/settings_arguments.h"
-#include "runtime/settings_encoding.h"
-#include "runtime/settings_file.h"
+#include "runtime/settings/ini_document.h"
+#include "runtime/settings/setting_sections.h"
+#include "runtime/settings/settings.h"
+#include "runtime/settings/settings_arguments.h"
+#include "runtime/settings/settings_encoding.h"
+#include "runtime/settings/settings_file.h"
 
 namespace zorvane {
 namespace {

@@ -1,8 +1,8 @@
-#include "runtime/ini_document.h"
+#include "runtime/settings/ini_document.h"
 
 #include <algorithm>
 
-#include "runtime/settings_search.h"
+#include "runtime/settings/settings_search.h"
 
 namespace zorvane::ini {
 namespace {

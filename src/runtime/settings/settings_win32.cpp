@@ -3,8 +3,8 @@
 // so that a failed or interrupted write never leaves half a file behind.
 #include <windows.h>
 
-#include "runtime/settings.h"
-#include "runtime/settings_arguments.h"
+#include "runtime/settings/settings.h"
+#include "runtime/settings/settings_arguments.h"
 
 namespace zorvane {
 namespace {
