@@ -101,7 +101,15 @@ expect_refusal "export below a file" "cannot make the folder $work/file/dmmy" \
   "$site" export "$work/file"
 expect_refusal "bad port" "bad port: 65536" "$site" --port 65536
 
+# Links planted in the folder are replaced, their targets left alone.
+mkdir -p "$work/export/dmmy"
+echo kept >"$work/kept"
+ln -s "$work/kept" "$work/export/dmmy/19499.html"
+ln -s "$work/planted" "$work/export/update.html"
 "$site" export "$work/export" --update-link http://127.0.0.1:1/new.zip >/dev/null
+[ "$(cat "$work/kept")" = kept ] || fail "the export wrote through a link"
+[ ! -e "$work/planted" ] || fail "the export made a link's target"
+[ ! -L "$work/export/dmmy/19499.html" ] || fail "the export left a link in place of a page"
 [ "$(find "$work/export/dmmy" -name '*.html' | wc -l)" -eq "$(grep -vc '^#' "$(dirname "$0")/riddles.tsv")" ] ||
   fail "the export does not hold one page per riddle"
 grep -q "http://127.0.0.1:1/new.zip" "$work/export/update.html" || fail "no update link exported"
