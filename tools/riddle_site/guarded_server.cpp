@@ -1,8 +1,9 @@
 #include "guarded_server.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -272,10 +273,11 @@ bool GuardedServer::ServeConnection(socket_t sock) {
     if (head == HeadRead::Gone) {
       break;
     }
-    const RequestHead parsed = ParseHead(std::string_view(pending).substr(0, headSize));
+    const std::string headText = pending.substr(0, headSize);
+    const RequestHead parsed = ParseHead(headText);
     const std::size_t bodyLimit = BodyLimitFor(parsed.target);
     if (parsed.contentLength && *parsed.contentLength > bodyLimit) {
-      Refuse(sock, 413, pending.substr(0, headSize));
+      Refuse(sock, 413, headText);
       return false;
     }
     bodyRefused = false;
@@ -285,7 +287,7 @@ bool GuardedServer::ServeConnection(socket_t sock) {
       served = process_request(stream, left == 1, closed, nullptr);
     }
     if (bodyRefused) {
-      Refuse(sock, 413, pending);
+      Refuse(sock, 413, headText);
       bodyRefused = false;
       return false;
     }
