@@ -243,7 +243,12 @@ void GuardedServer::Stop() {
       ShutDownSocket(sock, false);
     }
   }
-  stop();
+  // As the library's stop(), but also before listening has begun.
+  const socket_t listening = svr_sock_.exchange(INVALID_SOCKET);
+  if (listening != INVALID_SOCKET) {
+    ShutDownSocket(listening, false);
+    httplib::detail::close_socket(listening);
+  }
 }
 
 bool GuardedServer::process_and_close_socket(socket_t sock) {
