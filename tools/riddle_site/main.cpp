@@ -7,15 +7,18 @@
 // --port 0 takes a free port. Once the site accepts connections it prints
 // "listening on <port>" on a line of its own, so that scripts can wait for it
 // and learn the port. Ctrl-C (and a request of the system to end) stops it
-// cleanly.
+// cleanly within a second, whoever is connected; a second Ctrl-C ends it at
+// once.
 #include <httplib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "guarded_server.h"
 #include "riddle_file.h"
 #include "site_export.h"
 #include "site_platform.h"
@@ -101,12 +104,35 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
+// Control bytes (also C1 controls in UTF-8) as \xNN and the backslash
+// doubled: a request cannot forge log lines or drive the terminal.
+std::string EscapeForLog(std::string_view text) {
+  std::string escaped;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (byte < 0x20 || byte == 0x7F || c1) {
+      char hex[5];
+      std::snprintf(hex, sizeof(hex), "\\x%02X", c1 ? static_cast<unsigned char>(text[++i]) : byte);
+      escaped += hex;
+    } else {
+      escaped += byte == '\\' ? "\\\\" : std::string(1, text[i]);
+    }
+  }
+  return escaped;
+}
+
 void LogRequest(const httplib::Request& request, const httplib::Response& response) {
-  std::cout << request.method << " " << request.path << " " << response.status << std::endl;
+  // One write a line: requests are logged from several threads.
+  std::cout << EscapeForLog(request.method) + " " + EscapeForLog(request.path) + " " +
+                   std::to_string(response.status) + "\n"
+            << std::flush;
 }
 
 int Serve(const Options& options, const RiddleCatalog& catalog) {
-  httplib::Server server;
+  GuardedServer server;
   server.set_socket_options(UsePortAlone);
   server.set_logger(LogRequest);
   AddRoutes(server, catalog, options.updateLink);
@@ -124,7 +150,7 @@ int Serve(const Options& options, const RiddleCatalog& catalog) {
     return 1;
   }
 
-  const StopRequests stopRequests([&server] { server.stop(); });
+  const StopRequests stopRequests([&server] { server.Stop(); });
   std::cout << "listening on " << port << std::endl;
   std::cout << "serving " << catalog.riddles().size() << " riddles at http://" << options.address
             << ":" << port << "/ (Ctrl-C stops)" << std::endl;

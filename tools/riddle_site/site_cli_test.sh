@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # site_cli_test.sh ZORVANE_SITE: what an operator meets on the command line:
 # a bad riddle file, an unwritable export folder, an export, another listen
-# address, a busy port, and Ctrl-C.
+# address, a busy port, hostile clients, the log, and Ctrl-C.
 set -euo pipefail
 site=$1
 work=$(mktemp -d)
@@ -53,6 +53,44 @@ get() {
   exec 3<&-
 }
 
+# status_of: sends stdin as a request and prints the answer's status, or
+# "none" when there is none within 5 s.
+status_of() {
+  exec 3<>"/dev/tcp/127.0.0.1/$port"
+  cat >&3 2>/dev/null || true
+  local line=""
+  IFS=' ' read -r -t 5 _ line _ <&3 || true
+  exec 3<&-
+  echo "${line:-none}"
+}
+
+# trickle: a client that sends one header line every 3 s, never ending its head.
+trickle() {
+  exec 3<>"/dev/tcp/127.0.0.1/$port"
+  printf 'GET / HTTP/1.1\r\n' >&3
+  while printf 'X-Slow: a\r\n' >&3 2>/dev/null; do sleep 3; done
+}
+
+# Requests that would take the site's memory.
+many_header_lines() {
+  printf 'GET / HTTP/1.1\r\n'
+  seq -f 'X-Filler-%g: a\r' 1000
+  printf '\r\n'
+}
+long_header_line() {
+  printf 'GET / HTTP/1.1\r\nX-Long: %s\r\n\r\n' "$(head -c 40000 /dev/zero | tr '\0' a)"
+}
+chunked_body() {
+  printf 'POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n'
+  for _ in 1 2 3 4; do
+    printf '10000\r\n%s\r\n' "$(head -c 65536 /dev/zero | tr '\0' a)"
+  done
+  printf '0\r\n\r\n'
+}
+huge_length() {
+  printf 'POST / HTTP/1.1\r\nContent-Length: 10000000000\r\n\r\n'
+}
+
 printf 'question\tanswer\tkind\n十个哥哥\t克\t打一字\n\t口\t打一字\n' >"$work/bad.tsv"
 expect_refusal "bad riddle file" "bad.tsv:3: the question is empty" \
   "$site" --riddles "$work/bad.tsv"
@@ -63,7 +101,15 @@ expect_refusal "export below a file" "cannot make the folder $work/file/dmmy" \
   "$site" export "$work/file"
 expect_refusal "bad port" "bad port: 65536" "$site" --port 65536
 
+# Links planted in the folder are replaced, their targets left alone.
+mkdir -p "$work/export/dmmy"
+echo kept >"$work/kept"
+ln -s "$work/kept" "$work/export/dmmy/19499.html"
+ln -s "$work/planted" "$work/export/update.html"
 "$site" export "$work/export" --update-link http://127.0.0.1:1/new.zip >/dev/null
+[ "$(cat "$work/kept")" = kept ] || fail "the export wrote through a link"
+[ ! -e "$work/planted" ] || fail "the export made a link's target"
+[ ! -L "$work/export/dmmy/19499.html" ] || fail "the export left a link in place of a page"
 [ "$(find "$work/export/dmmy" -name '*.html' | wc -l)" -eq "$(grep -vc '^#' "$(dirname "$0")/riddles.tsv")" ] ||
   fail "the export does not hold one page per riddle"
 grep -q "http://127.0.0.1:1/new.zip" "$work/export/update.html" || fail "no update link exported"
@@ -76,13 +122,43 @@ if get 127.0.0.1 "$port" / 2>/dev/null | grep -q HTTP; then
   fail "the site listening on 127.0.0.2 answered on 127.0.0.1"
 fi
 
-# A busy port is refused; Ctrl-C stops the site cleanly.
+# A busy port is refused.
 start_site "$work/first.log" --port 0
+site_pid=${pids[-1]}
 expect_refusal "busy port" "cannot listen on 127.0.0.1:$port" "$site" --port "$port"
 get 127.0.0.1 "$port" /dmmy/19499.html | grep -q "^HTTP/1.1 200" || fail "the first site stopped"
-kill -INT "${pids[-1]}"
+
+# Oversized heads and bodies are refused before they fill the memory.
+for case in "431 many_header_lines" "431 long_header_line" "413 chunked_body" "413 huge_length"; do
+  read -r want request <<<"$case"
+  got=$("$request" | status_of)
+  [ "$got" = "$want" ] || fail "$request: answered $got, not $want"
+done
+
+# Clients that trickle in their heads do not hold up the others.
+for _ in 1 2 3 4 5 6 7 8; do
+  trickle 2>/dev/null &
+  pids+=($!)
+  sleep 0.1
+done
+got=$(printf 'GET /dmmy/19499.html HTTP/1.0\r\n\r\n' | status_of)
+[ "$got" = 200 ] || fail "with eight slow clients a page was answered $got"
+
+# A path cannot forge log lines or send escape sequences to the terminal.
+get 127.0.0.1 "$port" '/dmmy/%0Aforged%20404%1B[2J' >/dev/null
+grep -q '^forged' "$work/first.log" && fail "a request forged a log line"
+grep -qF 'GET /dmmy/\x0Aforged 404\x1B[2J 404' "$work/first.log" ||
+  fail "the log does not show the request's control bytes escaped"
+
+# Ctrl-C stops the site cleanly at once, even with slow clients connected.
+kill -INT "$site_pid"
+for _ in $(seq 40); do
+  kill -0 "$site_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$site_pid" 2>/dev/null && fail "Ctrl-C did not stop the site within 4 s"
 status=0
-wait "${pids[-1]}" || status=$?
+wait "$site_pid" || status=$?
 [ "$status" -eq 0 ] || fail "Ctrl-C ended the site with status $status"
 tail -1 "$work/first.log" | grep -qx stopped || fail "the site did not stop cleanly"
 echo "site command line: all checks passed"

@@ -1,22 +1,12 @@
 #include "site_export.h"
 
 #include <filesystem>
-#include <fstream>
+
+#include "fresh_file.h"
 
 namespace riddle_site {
-namespace {
 
 namespace fs = std::filesystem;
-
-// Writes the whole file; false when it cannot be created or written.
-bool WriteWholeFile(const fs::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out);
-}
-
-}  // namespace
 
 std::optional<std::string> ExportSite(const RiddleCatalog& catalog, const std::string& updateLink,
                                       const std::string& folder) {
@@ -29,7 +19,9 @@ std::optional<std::string> ExportSite(const RiddleCatalog& catalog, const std::s
   auto write = [&](const fs::path& relative,
                    const std::string& bytes) -> std::optional<std::string> {
     const fs::path file = root / relative;
-    if (!WriteWholeFile(file, bytes)) {
+    // A fresh file renamed into place: a link planted in the folder is
+    // replaced, and its target left alone.
+    if (!WriteFreshFile(file, bytes)) {
       return "cannot write " + file.string();
     }
     return std::nullopt;

@@ -1,5 +1,9 @@
 // The library's header brings winsock2.h, which must come before windows.h.
 #include <windows.h>
+
+#include <atomic>
+#include <cstdlib>
+
 #include "site_platform.h"
 
 namespace riddle_site {
@@ -7,6 +11,7 @@ namespace {
 
 // Console control handlers are plain functions; this is the one to call.
 std::function<void()>* stopHandler = nullptr;
+std::atomic<bool> stopping{false};
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
   switch (event) {
@@ -14,6 +19,10 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     case CTRL_BREAK_EVENT:
     case CTRL_CLOSE_EVENT:
     case CTRL_SHUTDOWN_EVENT:
+      // A second Ctrl-C while stopping: the user does not want to wait.
+      if (stopping.exchange(true)) {
+        std::_Exit(130);
+      }
       if (stopHandler != nullptr) {
         (*stopHandler)();
       }
@@ -41,6 +50,15 @@ void UsePortAlone(socket_t sock) {
   BOOL yes = TRUE;
   setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes),
              sizeof(yes));
+}
+
+int WaitForSocket(socket_t sock, bool forWriting, int milliseconds) {
+  WSAPOLLFD watched{sock, static_cast<SHORT>(forWriting ? POLLOUT : POLLIN), 0};
+  return WSAPoll(&watched, 1, milliseconds);
+}
+
+void ShutDownSocket(socket_t sock, bool sendingOnly) {
+  shutdown(sock, sendingOnly ? SD_SEND : SD_BOTH);
 }
 
 std::string BundledRiddleFile() {
