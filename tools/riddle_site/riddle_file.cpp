@@ -146,9 +146,13 @@ Header HeaderOf(const Record& record) {
 
 constexpr std::string_view DeletedMark = "deleted";
 
-// The id column of a line: "<id>" or "<id> deleted".
+// The id column of a line: "<id>", "<id> deleted", or empty for a riddle
+// that gets the next free id.
 std::optional<int> ReadIdCell(std::string_view cell, bool& deleted, std::string& problem) {
   cell = Trim(cell);
+  if (cell.empty()) {
+    return std::nullopt;
+  }
   const std::size_t digitsEnd = std::min(cell.find_first_not_of("0123456789"), cell.size());
   const std::string_view digits = cell.substr(0, digitsEnd);
   const std::string rest = LowerAscii(Trim(cell.substr(digitsEnd)));

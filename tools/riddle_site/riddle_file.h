@@ -12,7 +12,8 @@
 // its page number in a first column, so that a riddle keeps its page however
 // the file is reordered or edited; "19503 deleted" in that column marks a
 // riddle taken out of the chain, whose page stays for the groups that stand
-// on it. Without that column the riddles are numbered in file order.
+// on it; an empty id gives a riddle the next free number. Without that
+// column the riddles are numbered in file order.
 #pragma once
 
 #include <optional>
@@ -34,7 +35,7 @@ struct RiddleFileProblem {
 
 // One riddle as the file spells it (UTF-8, blanks around each text dropped).
 struct RiddleEntry {
-  std::optional<int> id;  // only in files with an id column
+  std::optional<int> id;  // given in the file's id column
   bool deleted = false;
   std::string question;
   std::string answer;

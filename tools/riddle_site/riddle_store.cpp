@@ -63,10 +63,12 @@ std::shared_ptr<const RiddleCatalog> BuildCatalog(const std::vector<RiddleEntry>
 
 RiddleStore::RiddleStore(std::string path, LoadedRiddles loaded, WriteBytes write)
     : path_(std::move(path)), write_(std::move(write)), entries_(std::move(loaded.entries)) {
-  if (!loaded.hasIds) {
-    int id = FirstRiddleId;
-    for (RiddleEntry& entry : entries_) {
-      entry.id = id++;
+  // Without ids the riddles are numbered in file order, as they always
+  // were; riddles without an id in a file with ids come after the others.
+  int nextId = loaded.hasIds ? NextFreeId(entries_) : FirstRiddleId;
+  for (RiddleEntry& entry : entries_) {
+    if (!entry.id) {
+      entry.id = nextId++;
     }
   }
   catalog_ = BuildCatalog(entries_);
