@@ -223,6 +223,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   RiddleStore riddles(options.riddleFile, std::move(loaded));
+  if (const std::optional<std::string> problem = CheckChain(riddles.entries())) {
+    std::cerr << "zorvane-site: bad riddle file: " << options.riddleFile << ": " << *problem
+              << "\n";
+    return 1;
+  }
   if (options.exportFolder) {
     const RiddleCatalog& catalog = *riddles.catalog();
     if (const std::optional<std::string> failed =

@@ -30,24 +30,19 @@ int NextFreeId(const std::vector<RiddleEntry>& entries) {
   return largest + 1;
 }
 
-// Why the entries could not be served, or nullopt: every group starts on
-// the first page, and the chain needs a riddle to lead to.
-std::optional<std::string> ChainProblem(const std::vector<RiddleEntry>& entries) {
-  const bool anyLeft = std::any_of(entries.begin(), entries.end(),
-                                   [](const RiddleEntry& entry) { return !entry.deleted; });
-  if (!anyLeft) {
-    return "至少要留下一条谜语。";
-  }
-  for (const RiddleEntry& entry : entries) {
-    if (entry.id == FirstRiddleId && entry.deleted) {
-      return "第 " + std::to_string(FirstRiddleId) +
-             " 条是每个新群的第一条谜语，只能修改，不能删除。";
-    }
+}  // namespace
+
+std::optional<std::string> CheckChain(const std::vector<RiddleEntry>& entries) {
+  const auto first = std::find_if(entries.begin(), entries.end(), [](const RiddleEntry& entry) {
+    return entry.id == FirstRiddleId;
+  });
+  if (first == entries.end() || first->deleted) {
+    return "riddle " + std::to_string(FirstRiddleId) +
+           " is missing or deleted, but every new group starts there (it may be edited, "
+           "not deleted)";
   }
   return std::nullopt;
 }
-
-}  // namespace
 
 std::shared_ptr<const RiddleCatalog> BuildCatalog(const std::vector<RiddleEntry>& entries) {
   std::vector<Riddle> riddles;
@@ -163,8 +158,8 @@ std::optional<std::string> RiddleStore::Commit(std::vector<RiddleEntry> entries)
       return Refused("不能保存第 " + std::to_string(entry.id.value_or(0)) + " 条：" + problem);
     }
   }
-  if (std::optional<std::string> problem = ChainProblem(entries)) {
-    return problem;
+  if (std::optional<std::string> problem = CheckChain(entries)) {
+    return Refused("不能保存：" + *problem);
   }
   if (std::optional<std::string> failed =
           ReplaceFile(path_, WriteRiddleFile(entries, FormatOfPath(path_)), write_)) {

@@ -70,6 +70,10 @@ class RiddleStore {
   std::shared_ptr<const RiddleCatalog> catalog_;
 };
 
+// Why entries cannot be served as a chain (UTF-8), or nullopt: every new
+// group starts on FirstRiddleId, so it must be there and not deleted.
+std::optional<std::string> CheckChain(const std::vector<RiddleEntry>& entries);
+
 // The catalogue that serves entries, which the riddle file's rules accept.
 std::shared_ptr<const RiddleCatalog> BuildCatalog(const std::vector<RiddleEntry>& entries);
 

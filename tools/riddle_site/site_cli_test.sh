@@ -56,6 +56,9 @@ get() {
 printf 'question\tanswer\tkind\n十个哥哥\t克\t打一字\n\t口\t打一字\n' >"$work/bad.tsv"
 expect_refusal "bad riddle file" "bad.tsv:3: the question is empty" \
   "$site" --riddles "$work/bad.tsv"
+printf 'id\tquestion\tanswer\n5\tQ\tA\n' >"$work/no-first.tsv"
+expect_refusal "riddle file without the first page" "every new group starts there" \
+  "$site" --riddles "$work/no-first.tsv"
 expect_refusal "missing riddle file" "missing.tsv: cannot be read" \
   "$site" --riddles "$work/missing.tsv"
 touch "$work/file"
