@@ -9,9 +9,9 @@
 namespace riddle_site {
 namespace {
 
-constexpr int Width = 640;
-constexpr int LabelWidth = 150;
-constexpr int ValueWidth = 90;
+constexpr int Width = 480;
+constexpr int LabelWidth = 130;
+constexpr int ValueWidth = 80;
 constexpr int RowHeight = 24;
 constexpr int BarHeight = 16;
 constexpr int TitleHeight = 28;
@@ -36,7 +36,8 @@ std::string HorizontalBarChart(const std::vector<Bar>& bars, const std::string& 
   std::string svg =
       "<svg id=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" role=\"img\" viewBox=\"0 0 " +
       std::to_string(Width) + " " + std::to_string(height) +
-      "\" width=\"100%\" style=\"max-width:" + std::to_string(Width) + "px\" font-size=\"13\">";
+      "\" width=\"100%\" style=\"max-width:" + std::to_string(Width) +
+      "px;min-width:360px\" font-size=\"13\">";
   svg += "<title>" + EscapeHtml(title) + "</title>";
   svg += "<text x=\"0\" y=\"18\" font-weight=\"bold\">" + EscapeHtml(title) + "</text>";
   int y = TitleHeight;
