@@ -125,7 +125,12 @@ class Routes {
         return std::nullopt;
       case ConsoleMode::Open: {
         if (!HostIsLoopback(request)) {
-          SendPage(response, ConsoleOffPage(), 403);
+          SendPage(response,
+                   ConsolePage(ConsoleSection::Login, "控制台未开启",
+                               ProblemBox("没有密码的控制台只在本机地址下开放，"
+                                          "请用 http://127.0.0.1 或 http://localhost 打开。"),
+                               ""),
+                   403);
           return std::nullopt;
         }
         // Open, but forms still need a session's token, so that another
