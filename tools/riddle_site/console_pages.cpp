@@ -200,7 +200,8 @@ std::string RiddleListPage(const std::vector<RiddleEntry>& entries, const Riddle
 }
 
 std::string RiddleFormPage(std::optional<int> id, const RiddleDraft& draft,
-                           const std::optional<std::string>& problem, std::string_view csrf) {
+                           const std::optional<std::string>& problem, std::string_view csrf,
+                           std::optional<int> after) {
   std::string body = problem ? ProblemBox("没有保存：" + *problem) : "";
   body += "<form method=\"post\" action=\"/console/riddles/" + std::string(id ? "edit" : "new") +
           "\" id=\"riddle-form\">" + CsrfField(csrf);
@@ -217,6 +218,13 @@ std::string RiddleFormPage(std::optional<int> id, const RiddleDraft& draft,
   body += field("question", "谜面", draft.question);
   body += field("answer", "谜底", draft.answer);
   body += field("kind", "类别（可省，例如“打一字”）", draft.kind);
+  if (!id) {
+    body +=
+        "<label>放在第几条之后（可省：放在最后；停在那一条上的群答对后就轮到它）<br>"
+        "<input type=\"text\" name=\"after\" id=\"after\" size=\"12\" inputmode=\"numeric\" "
+        "value=\"" +
+        (after ? std::to_string(*after) : std::string()) + "\"></label>";
+  }
   body +=
       "<p><button type=\"submit\" id=\"save\">保存</button> "
       "<a href=\"/console/riddles\">返回</a></p></form>";
@@ -282,7 +290,7 @@ std::string GroupsPage(const std::vector<GroupState>* groups, const RiddleCatalo
   std::string body = "<p>共 " + std::to_string(groups->size()) + " 个群有进度文件。</p>";
   body +=
       "<div class=\"scroll\"><table id=\"groups\"><thead><tr><th>群</th><th>当前页面</th>"
-      "<th>谜面</th><th>状态</th><th>在谜语链中的位置</th></tr></thead><tbody>";
+      "<th>谜面</th><th>状态</th><th>在谜语链中的位置</th><th>操作</th></tr></thead><tbody>";
   for (const GroupState& group : *groups) {
     const std::string name = Shown(group.group);
     const Riddle* riddle = catalog.FindByPath(group.path);
@@ -290,7 +298,11 @@ std::string GroupsPage(const std::vector<GroupState>* groups, const RiddleCatalo
             "\">" + EscapeHtml(name) + "</a></td>" + Cell(Shown(group.path)) +
             Cell(riddle ? Shown(riddle->question) : "") +
             Cell(group.riddleOpen ? "谜语未答" : "没有进行中的谜语") +
-            Cell(PlaceInChain(catalog, group.path)) + "</tr>";
+            Cell(PlaceInChain(catalog, group.path)) + "<td>" +
+            (riddle ? "<a href=\"/console/riddles/new?after=" + std::to_string(riddle->id) +
+                          "\">在它后面添加谜语</a>"
+                    : std::string()) +
+            "</td></tr>";
   }
   body += "</tbody></table></div>";
   return ConsolePage(ConsoleSection::Groups, "群", body, csrf);

@@ -43,9 +43,11 @@ std::string RiddleListPage(const std::vector<RiddleEntry>& entries, const Riddle
                            const std::optional<Message>& message, std::string_view csrf);
 
 // The add form (id nullopt) or the edit form of a riddle, showing draft and
-// the problem that refused it, if any.
+// the problem that refused it, if any. A new riddle goes after the riddle
+// after in the chain (field "after"), or at the end.
 std::string RiddleFormPage(std::optional<int> id, const RiddleDraft& draft,
-                           const std::optional<std::string>& problem, std::string_view csrf);
+                           const std::optional<std::string>& problem, std::string_view csrf,
+                           std::optional<int> after = std::nullopt);
 
 std::string DeleteConfirmPage(const RiddleEntry& entry, const std::optional<std::string>& problem,
                               std::string_view csrf);

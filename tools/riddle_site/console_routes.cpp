@@ -196,8 +196,9 @@ class Routes {
              console_.auth.mode() == ConsoleMode::Password ? "/console/login" : "/console/");
   }
 
-  void AddForm(const Request&, Response& response, const ConsoleSession& session) {
-    SendPage(response, RiddleFormPage(std::nullopt, {}, std::nullopt, session.csrf));
+  void AddForm(const Request& request, Response& response, const ConsoleSession& session) {
+    SendPage(response, RiddleFormPage(std::nullopt, {}, std::nullopt, session.csrf,
+                                      NumberField(request.get_param_value("after"))));
   }
 
   void SaveNew(const Request& request, Response& response, const ConsoleSession& session) {
@@ -250,11 +251,20 @@ class Routes {
       NotFound(response, session);
       return;
     }
+    const std::string afterText = Field(request, "after");
+    const std::optional<int> after = NumberField(afterText);
+    if (adding && !afterText.empty() && !after) {
+      SendPage(
+          response,
+          RiddleFormPage(id, draft, "“放在第几条之后”要填谜语的编号，或者不填。", session.csrf),
+          422);
+      return;
+    }
     int newId = 0;
     const std::optional<std::string> refused =
-        adding ? console_.riddles.Add(draft, &newId) : console_.riddles.Edit(*id, draft);
+        adding ? console_.riddles.Add(draft, &newId, after) : console_.riddles.Edit(*id, draft);
     if (refused) {
-      SendPage(response, RiddleFormPage(id, draft, refused, session.csrf), 422);
+      SendPage(response, RiddleFormPage(id, draft, refused, session.csrf, after), 422);
       return;
     }
     Redirect(response, "/console/riddles?saved=" + std::to_string(adding ? newId : *id));

@@ -79,11 +79,20 @@ std::vector<RiddleEntry> RiddleStore::entries() const {
   return entries_;
 }
 
-std::optional<std::string> RiddleStore::Add(const RiddleDraft& draft, int* newId) {
+std::optional<std::string> RiddleStore::Add(const RiddleDraft& draft, int* newId,
+                                            std::optional<int> after) {
   const std::lock_guard lock(editing_);
   std::vector<RiddleEntry> entries = entries_;
   const int id = NextFreeId(entries);
-  entries.push_back({id, false, draft.question, draft.answer, draft.kind});
+  auto place = entries.end();
+  if (after) {
+    place = FindEntry(entries, *after);
+    if (place == entries.end()) {
+      return Refused("没有第 " + std::to_string(*after) + " 条谜语，不能放在它后面。");
+    }
+    ++place;
+  }
+  entries.insert(place, {id, false, draft.question, draft.answer, draft.kind});
   std::optional<std::string> refused = Commit(std::move(entries));
   if (!refused && newId != nullptr) {
     *newId = id;

@@ -44,7 +44,10 @@ class RiddleStore {
 
   // Each change returns why it was refused (UTF-8), or nullopt once saved
   // and served. A refused change leaves the riddles and the file as they were.
-  std::optional<std::string> Add(const RiddleDraft& draft, int* newId = nullptr);
+  // A new riddle goes into the chain right after the riddle after (so that
+  // a group standing there plays it next), or at the end.
+  std::optional<std::string> Add(const RiddleDraft& draft, int* newId = nullptr,
+                                 std::optional<int> after = std::nullopt);
   std::optional<std::string> Edit(int id, const RiddleDraft& draft);
   std::optional<std::string> Delete(int id);
 

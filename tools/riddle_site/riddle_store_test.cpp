@@ -70,6 +70,10 @@ TEST_F(RiddleStoreTest, ADeletedRiddleKeepsItsPageForGroupsOnItAndLeavesTheChain
   ASSERT_EQ(store->Add({"Q4", "A4", ""}, &id), std::nullopt);
   EXPECT_EQ(id, 19502);
   EXPECT_EQ(ChainFromFirstPage(*store->catalog()), (std::vector<int>{19499, 19501, 19502, 19499}));
+  // One put after a group's riddle is the group's next.
+  ASSERT_EQ(store->Add({"Q5", "A5", ""}, &id, 19499), std::nullopt);
+  EXPECT_EQ(ChainFromFirstPage(*store->catalog()),
+            (std::vector<int>{19499, 19503, 19501, 19502, 19499}));
 }
 
 TEST_F(RiddleStoreTest, ChangesThatBreakTheRulesOrTheChainAreRefusedAndChangeNothing) {
