@@ -47,6 +47,8 @@ struct Options {
 
 void PrintUsage(std::ostream& out) {
   out << "usage: zorvane-site [--riddles FILE] [--listen ADDRESS] [--port N] [--update-link URL]\n"
+         "                    [--host-folder DIR]\n"
+         "                    [--console-password TEXT | --console-password-file FILE]\n"
          "       zorvane-site export FOLDER [--riddles FILE] [--update-link URL]\n"
          "  --riddles FILE     the riddles, a UTF-8 TSV or CSV file (default: "
       << BundledRiddleFile()
@@ -58,17 +60,18 @@ void PrintUsage(std::ostream& out) {
          "  --host-folder DIR  the chat-robot host program's folder: the console shows every\n"
          "                     group's riddle and its members' balances (read only)\n"
          "  --console-password TEXT, --console-password-file FILE\n"
-         "                     the console's password (the file's first line)\n"
-         "\n"
-         "The operator's console at http://ADDRESS:PORT/console/ lists, searches, adds, edits,\n"
-         "deletes, imports and downloads the riddles (saved to the riddle file at once, the\n"
-         "previous one kept as FILE.bak), shows the groups of --host-folder and the site's\n"
-         "requests, and when the module last fetched a riddle page. On 127.0.0.1 it is open\n"
-         "without a password; on another address it is off unless a password is given, and\n"
-         "then asks for it. With a password it always asks for it.\n"
-         "\n"
+         "                     the console's password, or a file whose first line is it\n"
+         "                     (other users of this machine can see a command line's text)\n"
          "  export FOLDER      write every page as a static GBK file below FOLDER, for any\n"
-         "                     web server: FOLDER/dmmy/<id>.html, update.html, index.html\n";
+         "                     web server: FOLDER/dmmy/<id>.html, update.html, index.html\n"
+         "\n"
+         "The operator's console, at http://ADDRESS:PORT/console/, lists, searches, adds,\n"
+         "edits, deletes, imports and downloads the riddles (saved to the riddle file at once,\n"
+         "the previous one kept as FILE.bak; a deleted riddle keeps its page for the groups\n"
+         "on it), shows the groups of --host-folder with their members' balances, the site's\n"
+         "requests, and when the module last fetched a riddle page and the update page.\n"
+         "Listening on 127.0.0.1 it is open without a password; on another address it is off\n"
+         "unless a password is given. With a password it always asks for it.\n";
 }
 
 std::optional<int> ParsePort(std::string_view text) {
