@@ -303,6 +303,24 @@ std::optional<RiddleText> CheckRiddleTexts(std::string_view question, std::strin
   return CheckRiddle(record, problem);
 }
 
+int NextFreeId(const std::vector<RiddleEntry>& entries) {
+  int largest = FirstRiddleId - 1;
+  for (const RiddleEntry& entry : entries) {
+    largest = std::max(largest, entry.id.value_or(0));
+  }
+  return largest + 1;
+}
+
+RiddleCatalog CatalogOf(const LoadedRiddles& loaded) {
+  std::vector<Riddle> riddles;
+  for (std::size_t i = 0; i < loaded.entries.size() && i < loaded.riddles.size(); ++i) {
+    const RiddleEntry& entry = loaded.entries[i];
+    riddles.push_back({entry.id.value_or(0), loaded.riddles[i].question, loaded.riddles[i].answer,
+                       entry.deleted});
+  }
+  return RiddleCatalog(std::move(riddles));
+}
+
 RiddleFileFormat FormatOfPath(std::string_view path) {
   return LowerAscii(path).ends_with(".csv") ? RiddleFileFormat::Csv : RiddleFileFormat::Tsv;
 }
@@ -353,6 +371,12 @@ LoadedRiddles LoadRiddleFile(const std::string& path) {
   std::ostringstream content;
   content << file.rdbuf();
   LoadedRiddles loaded = ParseRiddles(content.str(), FormatOfPath(path));
+  int nextId = loaded.hasIds ? NextFreeId(loaded.entries) : FirstRiddleId;
+  for (RiddleEntry& entry : loaded.entries) {
+    if (!entry.id) {
+      entry.id = nextId++;
+    }
+  }
   if (!loaded.problem && loaded.riddles.empty()) {
     loaded.problem = RiddleFileProblem{0, Utf8(u8"holds no riddles")};
     loaded.problems = {*loaded.problem};

@@ -64,7 +64,15 @@ LoadedRiddles ParseRiddles(std::string_view utf8Content, RiddleFileFormat format
 
 // The riddles of the file at path: CSV when its name ends with ".csv" (in
 // any letter case), TSV otherwise. A file without riddles is a problem too.
+// Every entry gets its id: in file order from FirstRiddleId in a file
+// without ids, after the largest id for an empty id cell.
 LoadedRiddles LoadRiddleFile(const std::string& path);
+
+// The first id after every id of entries (FirstRiddleId at least).
+int NextFreeId(const std::vector<RiddleEntry>& entries);
+
+// The catalogue of a loaded file, with its ids and deleted riddles.
+RiddleCatalog CatalogOf(const LoadedRiddles& loaded);
 
 // CSV when path ends with ".csv" (in any letter case), TSV otherwise.
 RiddleFileFormat FormatOfPath(std::string_view path);

@@ -22,14 +22,6 @@ std::vector<RiddleEntry>::iterator FindEntry(std::vector<RiddleEntry>& entries, 
                       [id](const RiddleEntry& entry) { return entry.id == id; });
 }
 
-int NextFreeId(const std::vector<RiddleEntry>& entries) {
-  int largest = FirstRiddleId - 1;
-  for (const RiddleEntry& entry : entries) {
-    largest = std::max(largest, entry.id.value_or(0));
-  }
-  return largest + 1;
-}
-
 }  // namespace
 
 std::optional<std::string> CheckChain(const std::vector<RiddleEntry>& entries) {
@@ -58,14 +50,6 @@ std::shared_ptr<const RiddleCatalog> BuildCatalog(const std::vector<RiddleEntry>
 
 RiddleStore::RiddleStore(std::string path, LoadedRiddles loaded, WriteBytes write)
     : path_(std::move(path)), write_(std::move(write)), entries_(std::move(loaded.entries)) {
-  // Without ids the riddles are numbered in file order, as they always
-  // were; riddles without an id in a file with ids come after the others.
-  int nextId = loaded.hasIds ? NextFreeId(entries_) : FirstRiddleId;
-  for (RiddleEntry& entry : entries_) {
-    if (!entry.id) {
-      entry.id = nextId++;
-    }
-  }
   catalog_ = BuildCatalog(entries_);
 }
 

@@ -29,8 +29,8 @@ struct RiddleDraft {
 
 class RiddleStore {
  public:
-  // The riddles of the file at path as loaded from it (without a problem);
-  // a file without ids numbers them from FirstRiddleId in file order.
+  // The riddles of the file at path as LoadRiddleFile gives them, without
+  // a problem and every one with its id.
   // write writes the saved file's bytes (tests interrupt it).
   RiddleStore(std::string path, LoadedRiddles loaded, WriteBytes write = WriteAllBytes);
 
