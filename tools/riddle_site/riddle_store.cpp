@@ -154,13 +154,24 @@ std::optional<std::string> RiddleStore::Commit(std::vector<RiddleEntry> entries)
   if (std::optional<std::string> problem = CheckChain(entries)) {
     return Refused("不能保存：" + *problem);
   }
-  if (std::optional<std::string> failed =
-          ReplaceFile(path_, WriteRiddleFile(entries, FormatOfPath(path_)), write_)) {
+  // The file must read back as these riddles, or the site would not start
+  // on it again: a tab from a CSV import in a TSV file, an id past the
+  // largest, and whatever else a writer and its reader might disagree on.
+  const RiddleFileFormat format = FormatOfPath(path_);
+  const std::string content = WriteRiddleFile(entries, format);
+  LoadedRiddles written = ParseRiddles(content, format);
+  if (!written.problems.empty() || written.entries.size() != entries.size()) {
+    return Refused("不能保存：这些谜语写进文件后读不回来" +
+                   (written.problem ? "（" + written.problem->reason + "）" : std::string()) +
+                   "。");
+  }
+  if (std::optional<std::string> failed = ReplaceFile(path_, content, write_)) {
     return Refused("保存失败，谜语文件保持原样：" + *failed);
   }
-  std::shared_ptr<const RiddleCatalog> catalog = BuildCatalog(entries);
+  // Served as the file holds them (blanks around the texts dropped).
+  std::shared_ptr<const RiddleCatalog> catalog = BuildCatalog(written.entries);
   const std::lock_guard lock(serving_);
-  entries_ = std::move(entries);
+  entries_ = std::move(written.entries);
   catalog_ = std::move(catalog);
   return std::nullopt;
 }

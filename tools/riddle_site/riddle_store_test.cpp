@@ -152,6 +152,9 @@ TEST_F(RiddleStoreTest, AnImportWithABadLineIsRefusedWholeNamingEveryBadLine) {
   EXPECT_NE(refused->find("第 4 行：the answer is empty"), std::string::npos) << *refused;
   EXPECT_EQ(refused->find("第 3 行"), std::string::npos) << *refused;
   EXPECT_EQ(ReadFileBytes(path_), before);
+  // A tab is a text's own in CSV, but would split it in this TSV file.
+  EXPECT_TRUE(store->Import("\"Q\tQ\",A\n", RiddleFileFormat::Csv));
+  EXPECT_EQ(ReadFileBytes(path_), before);
 
   // With ids, a riddle of the file replaces the riddle of that id; the
   // others are added after every id in use.
