@@ -2,7 +2,6 @@
 #include "riddle_store.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 
 namespace riddle_site {
