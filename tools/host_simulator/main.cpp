@@ -139,7 +139,7 @@ int Run(const Options& options) {
                 << riddle_site::DescribeProblem(options.riddleFile, *loaded.problem) << "\n";
       return 2;
     }
-    return RunDemo(host, ledger, riddle_site::RiddleCatalog(std::move(loaded.riddles)), descriptor);
+    return RunDemo(host, ledger, riddle_site::CatalogOf(loaded), descriptor);
   }
   if (options.script) {
     return PlayScript(host, *options.script);

@@ -22,8 +22,6 @@ inline constexpr std::size_t MaxRequestHeadBytes = 32 * 1024;
 inline constexpr std::size_t MaxHeaderLines = 100;
 // The body of a request to a path without a limit of its own (413 beyond).
 inline constexpr std::size_t MaxRequestBody = 64 * 1024;
-// A body that uploads a riddle collection; see GuardedServer::SetBodyLimit.
-inline constexpr std::size_t MaxUploadBody = 8 * 1024 * 1024;
 // From the first byte of a request to the last byte of its response.
 inline constexpr std::chrono::seconds RequestDeadline{15};
 // Connections served at the same time; further ones wait for a worker.

@@ -94,6 +94,9 @@ huge_length() {
 printf 'question\tanswer\tkind\n十个哥哥\t克\t打一字\n\t口\t打一字\n' >"$work/bad.tsv"
 expect_refusal "bad riddle file" "bad.tsv:3: the question is empty" \
   "$site" --riddles "$work/bad.tsv"
+printf 'id\tquestion\tanswer\n5\tQ\tA\n' >"$work/no-first.tsv"
+expect_refusal "riddle file without the first page" "every new group starts there" \
+  "$site" --riddles "$work/no-first.tsv"
 expect_refusal "missing riddle file" "missing.tsv: cannot be read" \
   "$site" --riddles "$work/missing.tsv"
 touch "$work/file"
@@ -121,6 +124,30 @@ get 127.0.0.2 "$port" /dmmy/19499.html | grep -q "^HTTP/1.1 200" || fail "nothin
 if get 127.0.0.1 "$port" / 2>/dev/null | grep -q HTTP; then
   fail "the site listening on 127.0.0.2 answered on 127.0.0.1"
 fi
+
+# post HOST PORT PATH FORM: the response to a POST of a urlencoded form.
+post() {
+  exec 3<>"/dev/tcp/$1/$2"
+  printf 'POST %s HTTP/1.0\r\nHost: %s\r\nContent-Type: application/x-www-form-urlencoded\r\n' \
+    "$3" "$1" >&3
+  printf 'Content-Length: %d\r\n\r\n%s' "${#4}" "$4" >&3
+  cat <&3
+  exec 3<&-
+}
+
+# The console's password from the first line of a file, blanks trimmed.
+printf '  s3cret \r\nnot this\n' >"$work/password"
+start_site "$work/console.log" --port 0 --console-password-file "$work/password"
+grep -q "console at http://127.0.0.1:$port/console/ (asks for the password)" "$work/console.log" ||
+  fail "the console's address is not announced"
+get 127.0.0.1 "$port" /console/riddles | grep -q "^Location: /console/login" ||
+  fail "the console showed a page without a login"
+post 127.0.0.1 "$port" /console/login "password=s3cret" |
+  grep -q "^Set-Cookie: zorvane_console=[0-9a-f]*; Path=/console; HttpOnly; SameSite=Strict" ||
+  fail "the password of the file did not log in"
+printf '\nsecond\n' >"$work/empty-password"
+expect_refusal "empty password file" "starts with an empty line" \
+  "$site" --console-password-file "$work/empty-password"
 
 # A busy port is refused.
 start_site "$work/first.log" --port 0
