@@ -75,7 +75,7 @@ Zorva 开始
 不是这个
 拿
 /member 10003
-/give 5
+/give 15
 Zorva 开始
 花生
 /member 10004

@@ -5,17 +5,22 @@ scripts/test-console.sh starts the site (with a password, a copy of the
 riddle file and a host folder where two groups have played) and runs this:
 log in, add, edit and delete a riddle while watching its page and the page
 before it, have a bad riddle refused, then read the groups and the traffic.
-Screenshots of the riddles, groups and traffic pages (and of any failure)
-go to the artifacts folder.
+Screenshots go to the artifacts folder: riddles.png, riddle-refused.png,
+groups.png, group-<group>.png, traffic.png and traffic-phone.png (400 pixels
+wide), and failure.png with failure.html when a step fails.
 """
 
 import argparse
-import re
 import sys
 import urllib.parse
 
 from selenium import webdriver
-from selenium.common.exceptions import WebDriverException
+from selenium.common.exceptions import (
+    NoSuchElementException,
+    StaleElementReferenceException,
+    TimeoutException,
+    WebDriverException,
+)
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
@@ -40,7 +45,10 @@ WAIT_SECONDS = 15
 # The groups that scripts/test-console.sh has played.
 SOLVING_GROUP = "20261208"  # three riddles solved, on the fourth
 OPEN_GROUP = "77001"  # a wrong guess on the first riddle
-SOLVING_MEMBERS = ["10001", "10002", "10003", "10004"]
+# Its members highest first, whatever the game's random amounts: 10002
+# (140, less 2-10, plus 20-30), 10003 (115 plus 20-30), 10001 (100 plus
+# 20-30), 10004 (a gift of 12).
+SOLVING_MEMBERS_BY_BALANCE = ["10002", "10003", "10001", "10004"]
 
 
 class ConsoleFailure(Exception):
@@ -75,9 +83,12 @@ class Console:
         return self.driver.find_element(By.TAG_NAME, "body").text
 
     def wait_for_text(self, text, what):
+        # A page that is being replaced may lose its body under the reader.
+        wait = WebDriverWait(self.driver, WAIT_SECONDS, ignored_exceptions=[
+            NoSuchElementException, StaleElementReferenceException])
         try:
-            WebDriverWait(self.driver, WAIT_SECONDS).until(lambda _: text in self.text())
-        except WebDriverException:
+            wait.until(lambda _: text in self.text())
+        except TimeoutException:
             raise ConsoleFailure(f"{what}: {text!r} not shown on {self.driver.current_url}")
 
     def path(self):
@@ -108,17 +119,13 @@ class Console:
             field.clear()
             field.send_keys(value)
 
-    def submit(self, form):
-        form.find_element(By.CSS_SELECTOR, "button[type=submit], input[type=submit], button").click()
-
-    def form_with(self, field_name):
-        forms = [
-            form
-            for form in self.driver.find_elements(By.TAG_NAME, "form")
-            if form.find_elements(By.NAME, field_name)
-        ]
-        expect(forms, f"no form with a {field_name!r} field on {self.driver.current_url}")
-        return forms[0]
+    def by_id(self, element_id):
+        """The element, once the page shows it."""
+        try:
+            return WebDriverWait(self.driver, WAIT_SECONDS).until(
+                lambda driver: driver.find_element(By.ID, element_id))
+        except TimeoutException:
+            raise ConsoleFailure(f"no #{element_id} on {self.driver.current_url}")
 
     # --- the riddle pages that the module reads
 
@@ -133,18 +140,151 @@ class Console:
 
 
 def log_in(console, password):
+    """A wrong password is refused; the right one opens the console with a
+    session cookie that scripts cannot read and other sites do not send."""
     console.open("/console/")
-    expect("/console/login" in console.path() or console.driver.find_elements(By.NAME, "password"),
-           "the console is open without a password")
-    console.fill(console.form_with("password"), {"password": "not the password"})
-    console.submit(console.form_with("password"))
-    console.wait_for_text("密码", "a wrong password")
-    expect(console.driver.find_elements(By.NAME, "password"), "a wrong password let us in")
-    console.fill(console.form_with("password"), {"password": password})
-    console.submit(console.form_with("password"))
-    WebDriverWait(console.driver, WAIT_SECONDS).until(
-        lambda d: not d.find_elements(By.NAME, "password")
-    )
+    expect(console.path() == "/console/login", f"without a login: {console.path()}")
+    tries = (("not the password", "密码不对"), (password, "模块最近一次取谜语页"))
+    for attempt, shown in tries:
+        console.fill(console.by_id("login-form"), {"password": attempt})
+        console.by_id("login").click()
+        console.wait_for_text(shown, f"logging in with {attempt!r}")
+    expect(console.path() == "/console/", f"the login led to {console.path()}")
+    cookies = [c for c in console.driver.get_cookies() if c["name"] == "zorvane_console"]
+    expect(cookies, "no session cookie after the login")
+    expect(cookies[0].get("httpOnly") and cookies[0].get("sameSite") == "Strict",
+           f"the session cookie is readable by scripts or sent by other sites: {cookies[0]}")
+    # The host simulator's game reached this site: the front page says so.
+    fetches = console.by_id("module-fetches").text
+    expect("取谜语页：从未" not in fetches, f"the module's fetches are not seen: {fetches}")
+
+
+def find_riddle(console, question):
+    """Searches the list for question; the id of the one row found."""
+    console.open("/console/riddles")
+    console.fill(console.by_id("search-form"), {"q": question})
+    console.by_id("search-form").submit()
+    console.wait_for_text("找到 1 条", f"searching for {question!r}")
+    ids = riddle_ids(console)
+    expect(len(ids) == 1, f"the search for {question!r} found {ids}")
+    return ids[0]
+
+
+def riddle_ids(console):
+    """The ids of the riddles that the list shows."""
+    rows = console.driver.find_elements(By.CSS_SELECTOR, "#riddles tbody tr")
+    return [int(row.get_attribute("id").removeprefix("riddle-")) for row in rows]
+
+
+def save_riddle(console, fields):
+    console.fill(console.by_id("riddle-form"), fields)
+    console.by_id("save").click()
+
+
+def riddles(console):
+    """Add, edit, refuse and delete one riddle, watching the pages that the
+    module reads: its own and the one before it, whose link leads to it."""
+    console.open("/console/riddles")
+    console.wait_for_text("找到", "the riddle list")
+    console.screenshot("riddles")
+    # The chain's last riddle: the largest id on the list's last page (a
+    # page past the end shows the last).
+    console.open("/console/riddles?page=1000000")
+    last_id = max(riddle_ids(console))
+    first_page = "/dmmy/19499.html"
+    expect(console.riddle_page(last_id)[1] == first_page, "the last riddle does not lead back")
+
+    question, answer, kind = "浏览器里添上的谜语", "新题", "测试"
+    console.open("/console/riddles")
+    console.by_id("add-riddle").click()
+    save_riddle(console, {"question": question, "answer": answer, "kind": kind})
+    console.wait_for_text("已保存第", "adding a riddle")
+    new_id = find_riddle(console, question)
+    expect(new_id > last_id, f"the new riddle got the id {new_id} of an old one")
+    page_question, page_next = console.riddle_page(new_id)
+    expect(question in page_question and kind in page_question,
+           f"the new riddle's page shows {page_question!r}")
+    expect(page_next == first_page, f"the new last riddle leads to {page_next}")
+    expect(console.riddle_page(last_id)[1] == f"/dmmy/{new_id}.html",
+           "the chain does not lead to the new riddle")
+
+    edited = "浏览器里改过的谜语"
+    find_riddle(console, question)
+    console.by_id(f"edit-{new_id}").click()
+    save_riddle(console, {"question": edited})
+    console.wait_for_text(f"已保存第 {new_id} 条", "editing the riddle")
+    expect(edited in console.riddle_page(new_id)[0], "the edit did not reach the riddle's page")
+
+    # A riddle whose answer stands in its question would be won by copying
+    # it: refused with the loader's reason, and nothing changes.
+    find_riddle(console, edited)
+    console.by_id(f"edit-{new_id}").click()
+    save_riddle(console, {"question": "山外有山", "answer": "山"})
+    console.wait_for_text("没有保存", "a bad riddle")
+    console.wait_for_text("the answer stands in its own question", "the reason of the refusal")
+    console.screenshot("riddle-refused")
+    expect(edited in console.riddle_page(new_id)[0], "a refused edit changed the riddle's page")
+
+    find_riddle(console, edited)
+    console.by_id(f"delete-{new_id}").click()
+    console.by_id("confirm-delete").click()
+    console.wait_for_text(f"已删除第 {new_id} 条", "deleting the riddle")
+    expect(console.riddle_page(last_id)[1] == first_page,
+           "the chain still leads to the deleted riddle")
+    # A group standing on it can still finish it.
+    expect(edited in console.riddle_page(new_id)[0], "the deleted riddle's page is gone")
+
+
+def table_rows(console, table_id):
+    return [[cell.text for cell in row.find_elements(By.TAG_NAME, "td")]
+            for row in console.driver.find_elements(By.CSS_SELECTOR, f"#{table_id} tbody tr")]
+
+
+def groups(console):
+    """The host folder's groups where the game left them, and one group's
+    balances highest first, charted."""
+    console.open("/console/")
+    console.driver.find_element(By.CSS_SELECTOR, "#nav a[href='/console/groups']").click()
+    console.wait_for_text(SOLVING_GROUP, "the groups page")
+    rows = {row[0]: row for row in table_rows(console, "groups")}
+    expect(set(rows) == {SOLVING_GROUP, OPEN_GROUP}, f"the groups table lists {sorted(rows)}")
+    for group, page, place in ((SOLVING_GROUP, "/dmmy/19502.html", "第 4 条"),
+                               (OPEN_GROUP, "/dmmy/19499.html", "第 1 条")):
+        row = " | ".join(rows[group])
+        expect(page in row and "谜语未答" in row and place in row, f"group {group}: {row}")
+    console.screenshot("groups")
+
+    console.driver.find_element(By.LINK_TEXT, SOLVING_GROUP).click()
+    console.wait_for_text("余额", "the group's page")
+    members = [row[1] for row in table_rows(console, "members")]
+    expect(members == SOLVING_MEMBERS_BY_BALANCE, f"the balances are ordered {members}")
+    bars = console.driver.find_elements(By.CSS_SELECTOR, "svg#chart rect.bar")
+    expect(len(bars) == len(members), f"the chart has {len(bars)} bars for {len(members)} members")
+    widths = [float(bar.get_attribute("width")) for bar in bars]
+    expect(widths == sorted(widths, reverse=True) and widths[-1] > 0, f"the bars' widths {widths}")
+    console.screenshot("group-" + SOLVING_GROUP)
+
+
+def traffic(console):
+    """The module's requests and the browser's, each path counted."""
+    console.driver.find_element(By.CSS_SELECTOR, "#nav a[href='/console/traffic']").click()
+    console.wait_for_text("/dmmy/19502.html", "the traffic page")
+    counts = {row[0]: int(row[1]) for row in table_rows(console, "path-counts")}
+    expect(counts.get("/dmmy/19499.html", 0) >= 2, f"the path counts: {counts}")
+    paths = [row[3] for row in table_rows(console, "requests")]
+    expect("/console/login" in paths and "/update.html" in paths, f"the recent requests: {paths}")
+    console.screenshot("traffic")
+    # As on a phone.
+    console.driver.set_window_size(400, 800)
+    console.driver.save_screenshot(f"{console.artifacts}/traffic-phone.png")
+    console.driver.set_window_size(1280, 800)
+
+
+def log_out(console):
+    console.driver.find_element(By.CSS_SELECTOR, "#logout-form button").click()
+    console.wait_for_text("控制台密码", "logging out")
+    console.open("/console/groups")
+    expect(console.path() == "/console/login", "the console stays open after logging out")
 
 
 def main():
@@ -158,7 +298,10 @@ def main():
     console = Console(args.site, args.profile, args.artifacts)
     try:
         log_in(console, args.password)
-        print("logged in")
+        print("console: log_in passed", flush=True)
+        for step in (riddles, groups, traffic, log_out):
+            step(console)
+            print(f"console: {step.__name__} passed", flush=True)
     except (ConsoleFailure, WebDriverException) as failure:
         console.save_failure()
         print(f"console_in_browser: {failure}", file=sys.stderr)
