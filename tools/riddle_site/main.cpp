@@ -2,24 +2,33 @@
 // as static files for another web server.
 //
 //   zorvane-site [--riddles FILE] [--listen ADDRESS] [--port N] [--update-link URL]
+//                [--host-folder DIR] [--console-password TEXT | --console-password-file FILE]
 //   zorvane-site export FOLDER [--riddles FILE] [--update-link URL]
 //
+// The operator's console is served under /console/.
 // --port 0 takes a free port. Once the site accepts connections it prints
 // "listening on <port>" on a line of its own, so that scripts can wait for it
 // and learn the port. Ctrl-C (and a request of the system to end) stops it
 // cleanly.
 #include <httplib.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "console_auth.h"
+#include "console_routes.h"
+#include "group_standings.h"
 #include "riddle_file.h"
+#include "riddle_store.h"
 #include "site_export.h"
 #include "site_platform.h"
 #include "site_routes.h"
+#include "traffic_log.h"
 
 namespace riddle_site {
 namespace {
@@ -32,6 +41,8 @@ struct Options {
   int port = DefaultPort;
   std::string updateLink;                   // empty: the update page offers no link
   std::optional<std::string> exportFolder;  // write the pages there instead of serving
+  std::optional<std::string> hostFolder;    // the host program's folder, for the console
+  std::optional<std::string> consolePassword;
 };
 
 void PrintUsage(std::ostream& out) {
@@ -44,6 +55,18 @@ void PrintUsage(std::ostream& out) {
          "                     0.0.0.0 serves other machines too)\n"
          "  --port N           the port (default 8723; 0 picks a free one)\n"
          "  --update-link URL  let /update.html offer URL as an update (default: none)\n"
+         "  --host-folder DIR  the chat-robot host program's folder: the console shows every\n"
+         "                     group's riddle and its members' balances (read only)\n"
+         "  --console-password TEXT, --console-password-file FILE\n"
+         "                     the console's password (the file's first line)\n"
+         "\n"
+         "The operator's console at http://ADDRESS:PORT/console/ lists, searches, adds, edits,\n"
+         "deletes, imports and downloads the riddles (saved to the riddle file at once, the\n"
+         "previous one kept as FILE.bak), shows the groups of --host-folder and the site's\n"
+         "requests, and when the module last fetched a riddle page. On 127.0.0.1 it is open\n"
+         "without a password; on another address it is off unless a password is given, and\n"
+         "then asks for it. With a password it always asks for it.\n"
+         "\n"
          "  export FOLDER      write every page as a static GBK file below FOLDER, for any\n"
          "                     web server: FOLDER/dmmy/<id>.html, update.html, index.html\n";
 }
@@ -63,6 +86,21 @@ std::optional<int> ParsePort(std::string_view text) {
   std::cerr << "zorvane-site: " << why << "\n";
   PrintUsage(std::cerr);
   std::exit(2);
+}
+
+// The first line of the file, without blanks around it; exits with status 2
+// when there is none.
+std::string ReadPasswordFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::string line;
+  if (!file || !std::getline(file, line)) {
+    Refuse("cannot read the console password file " + path);
+  }
+  const std::size_t first = line.find_first_not_of(" \t\r");
+  if (first == std::string::npos) {
+    Refuse("the console password file " + path + " starts with an empty line");
+  }
+  return line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
 }
 
 // Exits with status 2 on a bad command line.
@@ -91,6 +129,15 @@ Options ParseOptions(int argc, char** argv) {
       options.riddleFile = argv[++i];
     } else if (arg == "--update-link" && hasValue) {
       options.updateLink = argv[++i];
+    } else if (arg == "--host-folder" && hasValue) {
+      options.hostFolder = argv[++i];
+    } else if (arg == "--console-password" && hasValue) {
+      options.consolePassword = argv[++i];
+      if (options.consolePassword->empty()) {
+        Refuse("the console password is empty");
+      }
+    } else if (arg == "--console-password-file" && hasValue) {
+      options.consolePassword = ReadPasswordFile(argv[++i]);
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage(std::cout);
       std::exit(0);
@@ -105,11 +152,37 @@ void LogRequest(const httplib::Request& request, const httplib::Response& respon
   std::cout << request.method << " " << request.path << " " << response.status << std::endl;
 }
 
-int Serve(const Options& options, const RiddleCatalog& catalog) {
+const char* DescribeConsole(ConsoleMode mode) {
+  switch (mode) {
+    case ConsoleMode::Open:
+      return "open to this machine";
+    case ConsoleMode::Password:
+      return "asks for the password";
+    case ConsoleMode::Off:
+      return "off: give --console-password to use it from another machine";
+  }
+  return "";
+}
+
+int Serve(const Options& options, RiddleStore& riddles) {
+  TrafficLog traffic;
+  ConsoleAuth auth(ChooseConsoleMode(options.address, options.consolePassword),
+                   options.consolePassword);
+  const std::optional<HostFolder> hostFolder =
+      options.hostFolder ? std::optional<HostFolder>(*options.hostFolder) : std::nullopt;
+  Console console{riddles, traffic, auth, hostFolder ? &*hostFolder : nullptr};
+
   httplib::Server server;
   server.set_socket_options(UsePortAlone);
-  server.set_logger(LogRequest);
-  AddRoutes(server, catalog, options.updateLink);
+  server.set_logger([&traffic](const httplib::Request& request, const httplib::Response& response) {
+    LogRequest(request, response);
+    traffic.Record({std::chrono::system_clock::now(), request.remote_addr, request.method,
+                    request.path, response.status, response.body.size()},
+                   request.get_header_value("User-Agent"));
+  });
+  AddRoutes(
+      server, [&riddles] { return riddles.catalog(); }, options.updateLink);
+  AddConsoleRoutes(server, console);
 
   int port = options.port;
   if (port == 0) {
@@ -126,8 +199,10 @@ int Serve(const Options& options, const RiddleCatalog& catalog) {
 
   const StopRequests stopRequests([&server] { server.stop(); });
   std::cout << "listening on " << port << std::endl;
-  std::cout << "serving " << catalog.riddles().size() << " riddles at http://" << options.address
-            << ":" << port << "/ (Ctrl-C stops)" << std::endl;
+  std::cout << "serving " << riddles.catalog()->riddles().size() << " riddles at http://"
+            << options.address << ":" << port << "/ (Ctrl-C stops)" << std::endl;
+  std::cout << "console at http://" << options.address << ":" << port << "/console/ ("
+            << DescribeConsole(auth.mode()) << ")" << std::endl;
   const bool listened = server.listen_after_bind();
   std::cout << "stopped" << std::endl;
   return listened ? 0 : 1;
@@ -145,8 +220,9 @@ int main(int argc, char** argv) {
               << DescribeProblem(options.riddleFile, *loaded.problem) << "\n";
     return 1;
   }
-  const RiddleCatalog catalog(std::move(loaded.riddles));
+  RiddleStore riddles(options.riddleFile, std::move(loaded));
   if (options.exportFolder) {
+    const RiddleCatalog& catalog = *riddles.catalog();
     if (const std::optional<std::string> failed =
             ExportSite(catalog, options.updateLink, *options.exportFolder)) {
       std::cerr << "zorvane-site: " << *failed << "\n";
@@ -156,5 +232,5 @@ int main(int argc, char** argv) {
               << "index.html below " << *options.exportFolder << std::endl;
     return 0;
   }
-  return Serve(options, catalog);
+  return Serve(options, riddles);
 }

@@ -70,6 +70,15 @@ RiddleCatalog::RiddleCatalog(std::vector<RiddleText> texts) {
   for (RiddleText& text : texts) {
     riddles_.push_back({id++, std::move(text.question), std::move(text.answer)});
   }
+  for (std::size_t i = 0; i < riddles_.size(); ++i) {
+    indexById_.emplace(riddles_[i].id, i);
+  }
+}
+
+RiddleCatalog::RiddleCatalog(std::vector<Riddle> riddles) : riddles_(std::move(riddles)) {
+  for (std::size_t i = 0; i < riddles_.size(); ++i) {
+    indexById_.emplace(riddles_[i].id, i);
+  }
 }
 
 std::string RiddlePath(int id) {
@@ -77,11 +86,8 @@ std::string RiddlePath(int id) {
 }
 
 const Riddle* RiddleCatalog::FindByPath(std::string_view path) const {
-  const int id = IdFromPath(path);
-  if (id < FirstRiddleId || id - FirstRiddleId >= static_cast<int>(riddles_.size())) {
-    return nullptr;
-  }
-  return &riddles_[static_cast<std::size_t>(id - FirstRiddleId)];
+  const auto found = indexById_.find(IdFromPath(path));
+  return found == indexById_.end() ? nullptr : &riddles_[found->second];
 }
 
 const Riddle* RiddleCatalog::FindByQuestion(std::string_view question) const {
@@ -91,8 +97,14 @@ const Riddle* RiddleCatalog::FindByQuestion(std::string_view question) const {
 }
 
 const Riddle& RiddleCatalog::Next(const Riddle& riddle) const {
-  const std::size_t index = static_cast<std::size_t>(riddle.id - FirstRiddleId);
-  return riddles_[(index + 1) % riddles_.size()];
+  const std::size_t index = indexById_.at(riddle.id);
+  for (std::size_t step = 1; step < riddles_.size(); ++step) {
+    const Riddle& next = riddles_[(index + step) % riddles_.size()];
+    if (!next.deleted) {
+      return next;
+    }
+  }
+  return riddle;  // the only riddle left links to itself
 }
 
 std::string RiddleCatalog::Page(const Riddle& riddle) const {

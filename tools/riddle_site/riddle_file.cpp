@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -123,14 +124,48 @@ bool ContainsGbk(std::string_view text, std::string_view needle) {
   return false;
 }
 
-bool IsHeader(const Record& record) {
-  if (record.fields.empty()) {
-    return false;
-  }
-  std::string first(Trim(record.fields[0]));
-  std::transform(first.begin(), first.end(), first.begin(),
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return first == "question" || first == Utf8(u8"谜面");
+  return lower;
+}
+
+enum class Header { None, Plain, WithIds };
+
+Header HeaderOf(const Record& record) {
+  if (record.fields.empty()) {
+    return Header::None;
+  }
+  const std::string first = LowerAscii(Trim(record.fields[0]));
+  if (first == "id" || first == Utf8(u8"编号")) {
+    return Header::WithIds;
+  }
+  return first == "question" || first == Utf8(u8"谜面") ? Header::Plain : Header::None;
+}
+
+constexpr std::string_view DeletedMark = "deleted";
+
+// The id column of a line: "<id>", "<id> deleted", or empty for a riddle
+// that gets the next free id.
+std::optional<int> ReadIdCell(std::string_view cell, bool& deleted, std::string& problem) {
+  cell = Trim(cell);
+  if (cell.empty()) {
+    return std::nullopt;
+  }
+  const std::size_t digitsEnd = std::min(cell.find_first_not_of("0123456789"), cell.size());
+  const std::string_view digits = cell.substr(0, digitsEnd);
+  const std::string rest = LowerAscii(Trim(cell.substr(digitsEnd)));
+  deleted = rest == DeletedMark;
+  if (digits.empty() || digits.starts_with('0') || digits.size() > 9 ||
+      (!rest.empty() && !deleted)) {
+    problem = Utf8(u8"the id \"") + std::string(cell) +
+              Utf8(
+                  u8"\" is not a page number (1 to 999999999, no leading zero), "
+                  u8"optionally followed by \"deleted\"");
+    return std::nullopt;
+  }
+  return std::stoi(std::string(digits));
 }
 
 // One text of a riddle in GBK, or the reason why it cannot be one.
@@ -208,6 +243,7 @@ LoadedRiddles ParseRiddles(std::string_view content, RiddleFileFormat format) {
     content.remove_prefix(Utf8Bom.size());
   }
   bool firstRecord = true;
+  std::set<int> seenIds;
   int lineNumber = 0;
   for (std::size_t begin = 0; begin < content.size();) {
     const std::size_t end = std::min(content.find('\n', begin), content.size());
@@ -221,39 +257,104 @@ LoadedRiddles ParseRiddles(std::string_view content, RiddleFileFormat format) {
     if (trimmed.empty() || trimmed.starts_with('#')) {
       continue;
     }
-    const Record record = format == RiddleFileFormat::Csv ? SplitCsv(line) : SplitTsv(line);
-    if (std::exchange(firstRecord, false) && !record.problem && IsHeader(record)) {
-      continue;
+    Record record = format == RiddleFileFormat::Csv ? SplitCsv(line) : SplitTsv(line);
+    if (std::exchange(firstRecord, false) && !record.problem) {
+      const Header header = HeaderOf(record);
+      loaded.hasIds = header == Header::WithIds;
+      if (header != Header::None) {
+        continue;
+      }
     }
     std::string problem = record.problem.value_or("");
+    RiddleEntry entry;
+    if (problem.empty() && loaded.hasIds) {
+      entry.id = ReadIdCell(record.fields[0], entry.deleted, problem);
+      record.fields.erase(record.fields.begin());
+      if (entry.id && !seenIds.insert(*entry.id).second) {
+        problem = Utf8(u8"the id ") + std::to_string(*entry.id) +
+                  Utf8(u8" is given to an earlier riddle too");
+      }
+    }
     std::optional<RiddleText> riddle;
     if (problem.empty()) {
       riddle = CheckRiddle(record, problem);
     }
     if (!riddle) {
-      loaded.problem = RiddleFileProblem{lineNumber, problem};
-      return loaded;
+      // Reading goes on, so that an operator sees every bad line at once.
+      loaded.problems.push_back({lineNumber, problem});
+      if (!loaded.problem) {
+        loaded.problem = loaded.problems.front();
+      }
+      continue;
     }
+    entry.question = Trim(record.fields[0]);
+    entry.answer = Trim(record.fields[1]);
+    entry.kind = record.fields.size() == 3 ? Trim(record.fields[2]) : "";
     loaded.riddles.push_back(std::move(*riddle));
+    loaded.entries.push_back(std::move(entry));
   }
   return loaded;
+}
+
+std::optional<RiddleText> CheckRiddleTexts(std::string_view question, std::string_view answer,
+                                           std::string_view kind, std::string& problem) {
+  Record record;
+  record.fields = {std::string(question), std::string(answer), std::string(kind)};
+  return CheckRiddle(record, problem);
+}
+
+RiddleFileFormat FormatOfPath(std::string_view path) {
+  return LowerAscii(path).ends_with(".csv") ? RiddleFileFormat::Csv : RiddleFileFormat::Tsv;
+}
+
+std::string WriteRiddleFile(const std::vector<RiddleEntry>& entries, RiddleFileFormat format) {
+  const char separator = format == RiddleFileFormat::Csv ? ',' : '\t';
+  // Every text is one the loader accepted, so none holds a line break or,
+  // in TSV, a tab; in CSV a text with a comma or a quote is quoted.
+  auto cell = [&](std::string_view text) {
+    if (format == RiddleFileFormat::Tsv || text.find_first_of(",\"") == text.npos) {
+      return std::string(text);
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+      quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    }
+    return quoted + "\"";
+  };
+  std::string content = Utf8(
+      u8"# 谜语：编号、谜面、谜底、类别（UTF-8）。编号后写 deleted 的谜语已删除，"
+      u8"只为停在它上面的群保留页面。\n");
+  for (const std::string_view name : {"id", "question", "answer", "kind"}) {
+    content += name;
+    content += name == "kind" ? '\n' : separator;
+  }
+  for (const RiddleEntry& entry : entries) {
+    content += std::to_string(entry.id.value_or(0));
+    if (entry.deleted) {
+      content += " " + std::string(DeletedMark);
+    }
+    for (const std::string* text : {&entry.question, &entry.answer, &entry.kind}) {
+      content += separator + cell(*text);
+    }
+    content += '\n';
+  }
+  return content;
 }
 
 LoadedRiddles LoadRiddleFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    return {{}, RiddleFileProblem{0, Utf8(u8"cannot be read: ") + std::strerror(errno)}};
+    LoadedRiddles unread;
+    unread.problem = RiddleFileProblem{0, Utf8(u8"cannot be read: ") + std::strerror(errno)};
+    unread.problems = {*unread.problem};
+    return unread;
   }
   std::ostringstream content;
   content << file.rdbuf();
-  std::string lower = path;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  const RiddleFileFormat format =
-      lower.ends_with(".csv") ? RiddleFileFormat::Csv : RiddleFileFormat::Tsv;
-  LoadedRiddles loaded = ParseRiddles(content.str(), format);
+  LoadedRiddles loaded = ParseRiddles(content.str(), FormatOfPath(path));
   if (!loaded.problem && loaded.riddles.empty()) {
     loaded.problem = RiddleFileProblem{0, Utf8(u8"holds no riddles")};
+    loaded.problems = {*loaded.problem};
   }
   return loaded;
 }

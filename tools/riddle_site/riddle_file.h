@@ -7,6 +7,13 @@
 // the columns ("question" or "谜面" first). Blanks around each text are
 // dropped. A riddle is refused, with its line number and the reason, when
 // the game could not play it as written.
+//
+// A file whose column line starts with "id" (or "编号") gives every riddle
+// its page number in a first column, so that a riddle keeps its page however
+// the file is reordered or edited; "19503 deleted" in that column marks a
+// riddle taken out of the chain, whose page stays for the groups that stand
+// on it; an empty id gives a riddle the next free number. Without that
+// column the riddles are numbered in file order.
 #pragma once
 
 #include <optional>
@@ -26,17 +33,45 @@ struct RiddleFileProblem {
   std::string reason;  // UTF-8
 };
 
-struct LoadedRiddles {
-  std::vector<RiddleText> riddles;  // GBK, the kind joined to the question
-  std::optional<RiddleFileProblem> problem;
+// One riddle as the file spells it (UTF-8, blanks around each text dropped).
+struct RiddleEntry {
+  std::optional<int> id;  // given in the file's id column
+  bool deleted = false;
+  std::string question;
+  std::string answer;
+  std::string kind;  // may be empty
 };
 
-// The riddles of a file's content; the first problem found stops the reading.
+struct LoadedRiddles {
+  std::vector<RiddleText> riddles;           // GBK, the kind joined to the question
+  std::vector<RiddleEntry> entries;          // the same riddles as written, in the same order
+  bool hasIds = false;                       // the file has an id column
+  std::optional<RiddleFileProblem> problem;  // the first of problems
+  std::vector<RiddleFileProblem> problems;   // every bad line, in file order
+};
+
+// The riddle that the game would be given for these texts (UTF-8), or
+// nullopt with the reason in problem: the rules of a riddle file's line.
+std::optional<RiddleText> CheckRiddleTexts(std::string_view question, std::string_view answer,
+                                           std::string_view kind, std::string& problem);
+
+// Riddle ids are page numbers: positive, without leading zeros.
+inline constexpr int LargestRiddleId = 999999999;
+
+// The riddles of a file's content, or its problems: a file with any
+// problem is to be refused whole.
 LoadedRiddles ParseRiddles(std::string_view utf8Content, RiddleFileFormat format);
 
 // The riddles of the file at path: CSV when its name ends with ".csv" (in
 // any letter case), TSV otherwise. A file without riddles is a problem too.
 LoadedRiddles LoadRiddleFile(const std::string& path);
+
+// CSV when path ends with ".csv" (in any letter case), TSV otherwise.
+RiddleFileFormat FormatOfPath(std::string_view path);
+
+// A file with an id column that reads back as entries; every entry must
+// have an id and be one that the loader accepted.
+std::string WriteRiddleFile(const std::vector<RiddleEntry>& entries, RiddleFileFormat format);
 
 // "path:line: reason", or "path: reason" for the file as a whole (UTF-8).
 std::string DescribeProblem(const std::string& path, const RiddleFileProblem& problem);

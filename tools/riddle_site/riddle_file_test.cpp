@@ -85,6 +85,12 @@ TEST(RiddleFile, EachReasonIsReportedWithItsLineNumber) {
        u8"1: expected 2 or 3 texts (question, answer, kind), found 1"},
       {u8"Q\tA\tK\tX\n", RiddleFileFormat::Tsv, u8"1: expected 2 or 3 texts"},
       {u8"Q,\"A\"B\n", RiddleFileFormat::Csv, u8"1: text after the closing quote"},
+      {u8"id\tq\ta\n19500\tQ\tA\n19500 deleted\tQ2\tA2\n", RiddleFileFormat::Tsv,
+       u8"3: the id 19500 is given to an earlier riddle too"},
+      {u8"编号,谜面,谜底\n0123,Q,A\n", RiddleFileFormat::Csv, u8"2: the id \"0123\" is not"},
+      {u8"id\tq\ta\n12 gone\tQ\tA\n", RiddleFileFormat::Tsv, u8"2: the id \"12 gone\" is not"},
+      {u8"id\tq\ta\n1000000000\tQ\tA\n", RiddleFileFormat::Tsv, u8"2: the id"},
+      {u8"id\tq\ta\n12\tQ\n", RiddleFileFormat::Tsv, u8"2: expected 2 or 3 texts"},
   };
   for (const Case& c : cases) {
     const std::string problem = ProblemOf(ParseRiddles(Utf8(c.content), c.format));
@@ -94,6 +100,27 @@ TEST(RiddleFile, EachReasonIsReportedWithItsLineNumber) {
   const std::string withNul("Q\tA\nQ\0Q\tA\n", 10);
   EXPECT_EQ(ProblemOf(ParseRiddles(withNul, RiddleFileFormat::Tsv)),
             "2: the question holds a NUL byte");
+}
+
+TEST(RiddleFile, AWrittenFileReadsBackWithItsIdsAndDeletedRiddles) {
+  const std::vector<RiddleEntry> entries = {
+      {19500, false, Utf8(u8"他说\"嘿, 你好\""), Utf8(u8"手"), Utf8(u8"打一字")},
+      {19499, true, "Q", "A,B", ""},
+      {7, false, "x", "y", ""},
+  };
+  for (const RiddleFileFormat format : {RiddleFileFormat::Tsv, RiddleFileFormat::Csv}) {
+    const LoadedRiddles loaded = ParseRiddles(WriteRiddleFile(entries, format), format);
+    ASSERT_EQ(ProblemOf(loaded), "no problem");
+    EXPECT_TRUE(loaded.hasIds);
+    ASSERT_EQ(loaded.entries.size(), entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      EXPECT_EQ(loaded.entries[i].id, entries[i].id) << i;
+      EXPECT_EQ(loaded.entries[i].deleted, entries[i].deleted) << i;
+      EXPECT_EQ(loaded.entries[i].question, entries[i].question) << i;
+      EXPECT_EQ(loaded.entries[i].answer, entries[i].answer) << i;
+      EXPECT_EQ(loaded.entries[i].kind, entries[i].kind) << i;
+    }
+  }
 }
 
 TEST(RiddleFile, AMatchAcrossTwoCharactersIsNoAnswerInTheQuestion) {

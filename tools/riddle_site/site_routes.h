@@ -3,6 +3,8 @@
 
 #include <httplib.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "riddle_catalog.h"
@@ -15,5 +17,10 @@ inline constexpr char GbkHtml[] = "text/html; charset=gbk";
 // when it is not empty), the index at "/" and a 404 page for every other
 // path. The catalogue must outlive the server.
 void AddRoutes(httplib::Server& server, const RiddleCatalog& catalog, std::string updateLink);
+
+// The same, serving whatever catalogue current gives at each request, so
+// that riddles edited while the site runs are served at once.
+using CurrentCatalog = std::function<std::shared_ptr<const RiddleCatalog>()>;
+void AddRoutes(httplib::Server& server, CurrentCatalog current, std::string updateLink);
 
 }  // namespace riddle_site

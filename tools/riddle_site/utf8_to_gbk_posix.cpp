@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "runtime/gbk_to_utf8.h"
+
 namespace riddle_site {
 namespace {
 
@@ -51,6 +53,10 @@ std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
     return std::nullopt;
   }
   return gbk;
+}
+
+std::string GbkToUtf8Shown(std::string_view gbk) {
+  return zorvane::GbkToUtf8(gbk);
 }
 
 }  // namespace riddle_site

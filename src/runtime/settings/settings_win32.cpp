@@ -3,6 +3,11 @@
 // so that a failed or interrupted write never leaves half a file behind.
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "runtime/settings/ini_document.h"
+#include "runtime/settings/setting_sections.h"
 #include "runtime/settings/settings.h"
 #include "runtime/settings/settings_arguments.h"
 
@@ -146,6 +151,33 @@ bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> k
     return false;
   }
   return true;
+}
+
+std::vector<Text> ReadSectionNames(TextView fileName) {
+  const Text name(UpToNul(fileName));
+  // The API fills the buffer with NUL-ended names and one more NUL; a
+  // result of size - 2 means that the buffer was too small.
+  std::vector<char> buffer(4096);
+  DWORD length = 0;
+  while (true) {
+    length = ::GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()),
+                                              name.c_str());
+    if (length + 2 < buffer.size() || buffer.size() >= (64u << 20)) {
+      break;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  std::vector<Text> names;
+  for (std::size_t at = 0; at < length;) {
+    const TextView section(buffer.data() + at);
+    at += section.size() + 1;
+    const bool seen = std::any_of(names.begin(), names.end(),
+                                  [&](const Text& n) { return ini::NamesEqual(n, section); });
+    if (!section.empty() && !seen) {
+      names.emplace_back(section);
+    }
+  }
+  return names;
 }
 
 }  // namespace zorvane

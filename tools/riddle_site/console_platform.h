@@ -1,0 +1,26 @@
+// What the console needs from the system, one file per platform.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace riddle_site {
+
+// Asks the system to put the file's written bytes on the disk; false when
+// it could not.
+bool FlushToDisk(std::FILE* file);
+
+// A folder named on the command line as the settings layer takes folder
+// names (GBK on every platform); empty when the name cannot be given so.
+std::string FolderForSettings(const std::string& commandLineFolder);
+
+}  // namespace riddle_site
+
+#include <ctime>
+
+namespace riddle_site {
+
+// A moment in the machine's local time: "2026-12-08 07:30:05".
+std::string LocalTimeText(std::time_t time);
+
+}  // namespace riddle_site

@@ -1,0 +1,97 @@
+#include "group_standings.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+#include "console_platform.h"
+#include "game/game_state.h"
+#include "game/ledger.h"
+#include "runtime/convert.h"
+#include "runtime/settings/setting_sections.h"
+#include "runtime/settings/settings.h"
+#include "utf8_to_gbk.h"
+
+namespace riddle_site {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsIniFile(const fs::directory_entry& entry) {
+  std::string extension = entry.path().extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::error_code error;
+  return extension == zorvane::StateFileExtension && entry.is_regular_file(error);
+}
+
+}  // namespace
+
+HostFolder::HostFolder(std::string folder)
+    : folder_(std::move(folder)), folderForSettings_(FolderForSettings(folder_)) {}
+
+std::vector<GroupState> HostFolder::Groups() const {
+  std::vector<GroupState> groups;
+  std::error_code error;
+  const fs::path gameFolder =
+      fs::path(folder_) / std::string(zorvane::GameFolderName.substr(1));  // without its "/"
+  for (fs::directory_iterator it(gameFolder, error), end; !error && it != end;
+       it.increment(error)) {
+    if (!IsIniFile(*it)) {
+      continue;
+    }
+    const std::u8string stem = it->path().stem().u8string();
+    const std::optional<std::string> group =
+        Utf8ToGbk(std::string_view(reinterpret_cast<const char*>(stem.data()), stem.size()));
+    if (!group || group->empty() || folderForSettings_.empty()) {
+      continue;
+    }
+    const std::string file = folderForSettings_ + std::string(zorvane::GameFolderName) + "/" +
+                             *group + std::string(zorvane::StateFileExtension);
+    GroupState state;
+    state.group = *group;
+    state.path =
+        std::string(zorvane::ReadSetting(file, zorvane::StateSection, zorvane::CurrentPathKey));
+    state.riddleOpen =
+        !zorvane::ReadSetting(file, zorvane::StateSection, zorvane::AnswerKey).empty();
+    groups.push_back(std::move(state));
+  }
+  std::sort(groups.begin(), groups.end(),
+            [](const GroupState& a, const GroupState& b) { return a.group < b.group; });
+  return groups;
+}
+
+std::vector<GroupState> HostFolder::FindGroup(std::string_view group) const {
+  std::vector<GroupState> found = Groups();
+  std::erase_if(found, [&](const GroupState& state) { return state.group != group; });
+  return found;
+}
+
+std::vector<MemberBalance> HostFolder::Members(std::string_view group) const {
+  if (FindGroup(group).empty()) {
+    return {};
+  }
+  const std::string file = folderForSettings_ + std::string(zorvane::LedgerFileStem) +
+                           std::string(group) + std::string(zorvane::LedgerFileExtension);
+  // Sections are named member + "--" + group; a section of another group
+  // in the file is not one of this group's members.
+  const std::string suffix = std::string(zorvane::LedgerSectionJoint) + std::string(group);
+  std::vector<MemberBalance> members;
+  for (const zorvane::Text& section : zorvane::ReadSectionNames(file)) {
+    const std::string_view name = section;
+    if (name.size() <= suffix.size() || !name.ends_with(suffix)) {
+      continue;
+    }
+    const std::string text(zorvane::ReadSetting(file, section, zorvane::BalanceKey));
+    if (!text.empty()) {
+      members.push_back({std::string(name.substr(0, name.size() - suffix.size())), text,
+                         zorvane::ToNumber(text)});
+    }
+  }
+  std::stable_sort(
+      members.begin(), members.end(),
+      [](const MemberBalance& a, const MemberBalance& b) { return a.value > b.value; });
+  return members;
+}
+
+}  // namespace riddle_site

@@ -1,0 +1,73 @@
+// The riddle collection as the console edits it: every change is checked by
+// the riddle file's rules, saved to the riddle file (replaced whole, the
+// previous one kept as a backup) and served at once.
+//
+// A riddle keeps its page number for good. A deleted riddle leaves the chain
+// (no page links to it any more) but keeps its page, so that a group
+// standing on it can still finish it and go on to the next riddle left.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "atomic_file.h"
+#include "riddle_catalog.h"
+#include "riddle_file.h"
+
+namespace riddle_site {
+
+// A riddle's texts as an operator types them (UTF-8).
+struct RiddleDraft {
+  std::string question;
+  std::string answer;
+  std::string kind;
+};
+
+class RiddleStore {
+ public:
+  // The riddles of the file at path as loaded from it (without a problem);
+  // a file without ids numbers them from FirstRiddleId in file order.
+  // write writes the saved file's bytes (tests interrupt it).
+  RiddleStore(std::string path, LoadedRiddles loaded, WriteBytes write = WriteAllBytes);
+
+  // What the site serves now; each change makes a new one.
+  std::shared_ptr<const RiddleCatalog> catalog() const;
+
+  // Every riddle as written in the file, deleted ones included, in chain order.
+  std::vector<RiddleEntry> entries() const;
+
+  const std::string& path() const { return path_; }
+
+  // Each change returns why it was refused (UTF-8), or nullopt once saved
+  // and served. A refused change leaves the riddles and the file as they were.
+  std::optional<std::string> Add(const RiddleDraft& draft, int* newId = nullptr);
+  std::optional<std::string> Edit(int id, const RiddleDraft& draft);
+  std::optional<std::string> Delete(int id);
+
+  // Adds the riddles of an uploaded file (UTF-8 TSV or CSV); a riddle with
+  // the id of one that exists replaces it. The file is refused whole, with
+  // every bad line, when any line is bad.
+  std::optional<std::string> Import(std::string_view content, RiddleFileFormat format);
+
+  // The collection as a riddle file of the store's format, ids included.
+  std::string Download() const;
+
+ private:
+  // Checks entries as a whole, saves them and serves them; the mutex is held.
+  std::optional<std::string> Commit(std::vector<RiddleEntry> entries);
+
+  const std::string path_;
+  const WriteBytes write_;
+  mutable std::mutex mutex_;
+  std::vector<RiddleEntry> entries_;
+  std::shared_ptr<const RiddleCatalog> catalog_;
+};
+
+// The catalogue that serves entries, which the riddle file's rules accept.
+std::shared_ptr<const RiddleCatalog> BuildCatalog(const std::vector<RiddleEntry>& entries);
+
+}  // namespace riddle_site
