@@ -248,7 +248,7 @@ std::string HomePage(const HomeFacts& facts, std::string_view csrf) {
           "</li>";
   body += "<li><a href=\"/console/traffic\">访问记录</a></li></ul>";
   body += "<p>模块取不到谜语时，先看上面一行：从未取过，说明模块的请求没有到达本站。</p>";
-  return ConsolePage(ConsoleSection::Home, "谜语站控制台", body, csrf);
+  return ConsolePage(ConsoleSection::Home, "首页", body, csrf);
 }
 
 std::string PlaceInChain(const RiddleCatalog& catalog, std::string_view path) {

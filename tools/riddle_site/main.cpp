@@ -183,6 +183,8 @@ int Serve(const Options& options, RiddleStore& riddles) {
   AddRoutes(
       server, [&riddles] { return riddles.catalog(); }, options.updateLink);
   AddConsoleRoutes(server, console);
+  // Nothing the site takes is larger than a riddle file uploaded to the console.
+  server.set_payload_max_length(ConsoleBodyLimit);
 
   int port = options.port;
   if (port == 0) {

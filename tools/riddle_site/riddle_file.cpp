@@ -331,7 +331,8 @@ std::string WriteRiddleFile(const std::vector<RiddleEntry>& entries, RiddleFileF
   for (const RiddleEntry& entry : entries) {
     content += std::to_string(entry.id.value_or(0));
     if (entry.deleted) {
-      content += " " + std::string(DeletedMark);
+      content += ' ';
+      content += DeletedMark;
     }
     for (const std::string* text : {&entry.question, &entry.answer, &entry.kind}) {
       content += separator + cell(*text);

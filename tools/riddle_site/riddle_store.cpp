@@ -75,17 +75,17 @@ RiddleStore::RiddleStore(std::string path, LoadedRiddles loaded, WriteBytes writ
 }
 
 std::shared_ptr<const RiddleCatalog> RiddleStore::catalog() const {
-  const std::lock_guard lock(mutex_);
+  const std::lock_guard lock(serving_);
   return catalog_;
 }
 
 std::vector<RiddleEntry> RiddleStore::entries() const {
-  const std::lock_guard lock(mutex_);
+  const std::lock_guard lock(serving_);
   return entries_;
 }
 
 std::optional<std::string> RiddleStore::Add(const RiddleDraft& draft, int* newId) {
-  const std::lock_guard lock(mutex_);
+  const std::lock_guard lock(editing_);
   std::vector<RiddleEntry> entries = entries_;
   const int id = NextFreeId(entries);
   entries.push_back({id, false, draft.question, draft.answer, draft.kind});
@@ -97,7 +97,7 @@ std::optional<std::string> RiddleStore::Add(const RiddleDraft& draft, int* newId
 }
 
 std::optional<std::string> RiddleStore::Edit(int id, const RiddleDraft& draft) {
-  const std::lock_guard lock(mutex_);
+  const std::lock_guard lock(editing_);
   std::vector<RiddleEntry> entries = entries_;
   const auto entry = FindEntry(entries, id);
   if (entry == entries.end() || entry->deleted) {
@@ -110,7 +110,7 @@ std::optional<std::string> RiddleStore::Edit(int id, const RiddleDraft& draft) {
 }
 
 std::optional<std::string> RiddleStore::Delete(int id) {
-  const std::lock_guard lock(mutex_);
+  const std::lock_guard lock(editing_);
   std::vector<RiddleEntry> entries = entries_;
   const auto entry = FindEntry(entries, id);
   if (entry == entries.end() || entry->deleted) {
@@ -133,7 +133,7 @@ std::optional<std::string> RiddleStore::Import(std::string_view content, RiddleF
   if (loaded.entries.empty()) {
     return Refused("文件里没有谜语。");
   }
-  const std::lock_guard lock(mutex_);
+  const std::lock_guard lock(editing_);
   std::vector<RiddleEntry> entries = entries_;
   // Ids of riddles new to the site come after every id in use or in the file.
   int nextId = std::max(NextFreeId(entries), NextFreeId(loaded.entries));
@@ -152,7 +152,7 @@ std::optional<std::string> RiddleStore::Import(std::string_view content, RiddleF
 }
 
 std::string RiddleStore::Download() const {
-  const std::lock_guard lock(mutex_);
+  const std::lock_guard lock(serving_);
   return WriteRiddleFile(entries_, FormatOfPath(path_));
 }
 
@@ -170,8 +170,10 @@ std::optional<std::string> RiddleStore::Commit(std::vector<RiddleEntry> entries)
           ReplaceFile(path_, WriteRiddleFile(entries, FormatOfPath(path_)), write_)) {
     return Refused("保存失败，谜语文件保持原样：" + *failed);
   }
+  std::shared_ptr<const RiddleCatalog> catalog = BuildCatalog(entries);
+  const std::lock_guard lock(serving_);
   entries_ = std::move(entries);
-  catalog_ = BuildCatalog(entries_);
+  catalog_ = std::move(catalog);
   return std::nullopt;
 }
 

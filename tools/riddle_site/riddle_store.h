@@ -57,12 +57,15 @@ class RiddleStore {
   std::string Download() const;
 
  private:
-  // Checks entries as a whole, saves them and serves them; the mutex is held.
+  // Checks entries as a whole, saves them and serves them; editing_ is held.
   std::optional<std::string> Commit(std::vector<RiddleEntry> entries);
 
   const std::string path_;
   const WriteBytes write_;
-  mutable std::mutex mutex_;
+  // One change at a time; pages are served from the current catalogue
+  // meanwhile, without waiting for the disk.
+  std::mutex editing_;
+  mutable std::mutex serving_;  // guards the two below; changed under editing_ too
   std::vector<RiddleEntry> entries_;
   std::shared_ptr<const RiddleCatalog> catalog_;
 };
