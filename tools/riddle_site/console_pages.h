@@ -27,8 +27,8 @@ inline constexpr std::size_t ChartedMembers = 20;
 // What a riddle list shows: a search over question, answer and kind, one
 // kind only, a page of the result.
 struct RiddleListQuery {
-  std::string search;
-  std::optional<std::string> kind;  // "" is riddles without a kind
+  std::string search{};
+  std::optional<std::string> kind{};  // "" is riddles without a kind
   int page = 1;
   bool showDeleted = false;
 };

@@ -76,6 +76,30 @@ if get 127.0.0.1 "$port" / 2>/dev/null | grep -q HTTP; then
   fail "the site listening on 127.0.0.2 answered on 127.0.0.1"
 fi
 
+# post HOST PORT PATH FORM: the response to a POST of a urlencoded form.
+post() {
+  exec 3<>"/dev/tcp/$1/$2"
+  printf 'POST %s HTTP/1.0\r\nHost: %s\r\nContent-Type: application/x-www-form-urlencoded\r\n' \
+    "$3" "$1" >&3
+  printf 'Content-Length: %d\r\n\r\n%s' "${#4}" "$4" >&3
+  cat <&3
+  exec 3<&-
+}
+
+# The console's password from the first line of a file, blanks trimmed.
+printf '  s3cret \r\nnot this\n' >"$work/password"
+start_site "$work/console.log" --port 0 --console-password-file "$work/password"
+grep -q "console at http://127.0.0.1:$port/console/ (asks for the password)" "$work/console.log" ||
+  fail "the console's address is not announced"
+get 127.0.0.1 "$port" /console/riddles | grep -q "^Location: /console/login" ||
+  fail "the console showed a page without a login"
+post 127.0.0.1 "$port" /console/login "password=s3cret" |
+  grep -q "^Set-Cookie: zorvane_console=[0-9a-f]*; Path=/console; HttpOnly; SameSite=Strict" ||
+  fail "the password of the file did not log in"
+printf '\nsecond\n' >"$work/empty-password"
+expect_refusal "empty password file" "starts with an empty line" \
+  "$site" --console-password-file "$work/empty-password"
+
 # A busy port is refused; Ctrl-C stops the site cleanly.
 start_site "$work/first.log" --port 0
 expect_refusal "busy port" "cannot listen on 127.0.0.1:$port" "$site" --port "$port"
