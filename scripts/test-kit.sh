@@ -105,4 +105,40 @@ echo "== A game on the Windows site, played by the Linux module"
 SITE_START_SECONDS=120 tools/host_simulator/demo_against_site.sh "$work/wine-site" \
   build/release/tools/host_simulator/host_simulator build/release/zorvane_testable.so
 
+# The console of the Windows site asks for its password and then serves a
+# page.
+echo "== The console of the Windows site: a login and a page"
+console_password=kit-console-$RANDOM$RANDOM
+cat >"$work/wine-console-site" <<WRAPPER
+#!/bin/sh
+exec "$PWD/$work/wine-site" --console-password "$console_password" "\$@"
+WRAPPER
+chmod +x "$work/wine-console-site"
+console_fail() {
+  cat "$work/console-site.log" >&2
+  fail "$@"
+}
+start_riddle_site "$work/wine-console-site" "$work/console-site.log" 120 ||
+  fail "the Windows site with a console password did not start"
+console=http://127.0.0.1:$site_port/console
+# request [CURL-ARGS...] URL: the status, then the Location header if any.
+request() {
+  curl -sS --max-time 30 -o "$work/console-page" -w '%{http_code} %{redirect_url}' "$@" || true
+}
+status=$(request "$console/")
+[ "$status" = "303 $console/login" ] ||
+  console_fail "without a login the console answered $status"
+status=$(request -c "$work/cookies" --data-urlencode "password=not-$console_password" \
+  "$console/login")
+[ "$status" = "403 " ] && grep -qF "密码不对" "$work/console-page" ||
+  console_fail "a wrong password was not refused: $status"
+status=$(request -c "$work/cookies" --data-urlencode "password=$console_password" \
+  "$console/login")
+[ "$status" = "303 $console/" ] && grep -q 'zorvane_console' "$work/cookies" ||
+  console_fail "the password was not taken: $status"
+status=$(request -b "$work/cookies" -G --data-urlencode "q=牛尾巴" "$console/riddles")
+[ "$status" = "200 " ] && grep -qF "一口咬掉牛尾巴" "$work/console-page" ||
+  console_fail "the riddles page after the login: $status"
+stop_riddle_site
+
 echo "The kit: $kit"
