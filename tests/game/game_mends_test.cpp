@@ -107,6 +107,19 @@ TEST_F(GameSafety, ANextPathThatIsNotSiteRelativeIsNeverFollowed) {
   EXPECT_TRUE(elsewhere.requests().empty());
 }
 
+// Read as infinity, a balance would be written back as a text that reads as 0.
+TEST_F(GameSafety, ABalanceBeyondTheLargestNumberIsLeftAsItIs) {
+  SetBalance("1001", "7", "100");
+  ASSERT_EQ(Say("1001", "7", "开始"), chain_[0].riddle.question);
+  for (const std::string& stored : {std::string(309, '9'), std::string("1e999")}) {
+    SetBalance("1001", "7", stored);
+    EXPECT_TRUE(AmountInReply(Say("1001", "7", "不对"), WrongHead).has_value());
+    EXPECT_EQ(Balance("1001", "7"), stored);
+  }
+  EXPECT_TRUE(AmountInReply(Say("1001", "7", chain_[0].riddle.answer), CorrectHead).has_value());
+  EXPECT_EQ(Balance("1001", "7"), "1e999");
+}
+
 bool EveryLineIsAHeaderOrAKey(const std::string& file) {
   std::size_t start = 0;
   while (start < file.size()) {
