@@ -195,6 +195,7 @@ void CheckBalanceMoved(const Text& before, const Text& after, int delta) {
   const double old = ToNumber(before);
   FUZZ_CHECK(old - 20.0 > 0.0000001);  // only members above the threshold play
   if (!std::isfinite(old)) {
+    FUZZ_CHECK(after == before);  // never written back as a text that reads as 0
     return;
   }
   const double now = ToNumber(after);

@@ -10,25 +10,48 @@
 namespace zorvane {
 namespace {
 
-// Shows the group's current riddle again and stores its answer again; the
-// group stays on the same page.
-Text StartRiddle(TextView group) {
-  EnsureStateFile(group);
+// Fetches the group's current page twice: the first shows the question, the
+// second gives the answer to store. Returns the question.
+Text OpenCurrentRiddle(TextView group) {
   const Text shownPage = FetchRiddlePage(group);
   const Text answerPage = FetchRiddlePage(group);
   StoreAnswer(group, CutAnswer(answerPage));
   return CutQuestion(shownPage);
 }
 
+// Follows the current page's link to the next one; false when the page or
+// a usable link cannot be had, and the group stays where it is.
+bool MoveToNextPage(TextView group) {
+  const Text solvedPage = FetchRiddlePage(group);
+  return StoreNextPath(group, CutNextPath(solvedPage));
+}
+
+// Shows the group's current riddle again and stores its answer again; the
+// group stays on the same page, unless that riddle has been solved already:
+// then the group moves on first, and without the next page there is no reply.
+Text StartRiddle(TextView group) {
+  EnsureStateFile(group);
+  if (IsCurrentPageSolved(group)) {
+    if (!MoveToNextPage(group)) {
+      return Text();
+    }
+    ForgetSolvedPage(group);
+  }
+  return OpenCurrentRiddle(group);
+}
+
 // The reward is credited before any request and stands whatever they give.
+// The solved riddle closes at once, so that it pays only once; when the
+// group cannot leave its page now, the page is marked solved and the next
+// start command moves it on.
 Text PayCorrectGuess(TextView group, TextView member, std::int32_t reward) {
   AdjustBalance(group, member, reward);
-  const Text solvedPage = FetchRiddlePage(group);
-  StoreNextPath(group, CutNextPath(solvedPage));
-  const Text shownPage = FetchRiddlePage(group);
-  const Text answerPage = FetchRiddlePage(group);
-  StoreAnswer(group, CutAnswer(answerPage));
-  return CorrectGuessReply(reward, CutQuestion(shownPage));
+  StoreAnswer(group, Text());
+  if (!MoveToNextPage(group)) {
+    MarkCurrentPageSolved(group);
+    return CorrectGuessReply(reward, Text());
+  }
+  return CorrectGuessReply(reward, OpenCurrentRiddle(group));
 }
 
 // The same riddle stays open.

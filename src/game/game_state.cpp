@@ -32,12 +32,27 @@ void StoreAnswer(TextView group, TextView answer) {
   WriteSetting(StateFilePath(group), StateSection, AnswerKey, WithoutLineBreaks(answer));
 }
 
-void StoreNextPath(TextView group, TextView nextPath) {
+bool StoreNextPath(TextView group, TextView nextPath) {
   const Text path = WithoutLineBreaks(nextPath);
   if (!IsSiteRelativePath(path)) {  // the empty path included
-    return;
+    return false;
   }
-  WriteSetting(StateFilePath(group), StateSection, CurrentPathKey, path);
+  return WriteSetting(StateFilePath(group), StateSection, CurrentPathKey, path);
+}
+
+void MarkCurrentPageSolved(TextView group) {
+  WriteSetting(StateFilePath(group), StateSection, SolvedPathKey, ReadCurrentPath(group));
+}
+
+bool IsCurrentPageSolved(TextView group) {
+  // Compared with the current path, so that a group moved on by other means
+  // is not held back by an old mark.
+  const Text solvedPath = ReadSetting(StateFilePath(group), StateSection, SolvedPathKey);
+  return !solvedPath.empty() && solvedPath == ReadCurrentPath(group);
+}
+
+void ForgetSolvedPage(TextView group) {
+  WriteSetting(StateFilePath(group), StateSection, SolvedPathKey, std::nullopt);
 }
 
 Text WithoutLineBreaks(TextView piece) {

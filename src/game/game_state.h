@@ -13,6 +13,11 @@ inline constexpr TextView StateSection = "开始";
 inline constexpr TextView CurrentPathKey = "结尾";
 // The answer of that riddle; empty while no riddle is open.
 inline constexpr TextView AnswerKey = "答案";
+// The path of a page whose riddle has been solved while the group could not
+// be moved on from it. Written only then, and removed once a start command
+// has moved the group on: a closed riddle alone does not tell a solved page
+// from one whose answer could not be fetched, which must be opened again.
+inline constexpr TextView SolvedPathKey = "已猜中";
 // Where every new group begins.
 inline constexpr TextView InitialRiddlePath = "/dmmy/19499.html";
 
@@ -34,10 +39,16 @@ Text ReadStoredAnswer(TextView group);
 // answer is stored too: it closes the riddle until the next start command.
 void StoreAnswer(TextView group, TextView answer);
 
-// Moves the group to the next page. A path that is empty or not
-// site-relative (it would be joined to the site address unescaped and could
-// name another host) leaves the group where it is.
-void StoreNextPath(TextView group, TextView nextPath);
+// Moves the group to the next page; false when it stays where it is. A path
+// that is empty or not site-relative (it would be joined to the site address
+// unescaped and could name another host) leaves the group where it is.
+bool StoreNextPath(TextView group, TextView nextPath);
+
+// Records that the riddle of the group's current page has been solved, so
+// that a start command moves the group on instead of opening it again.
+void MarkCurrentPageSolved(TextView group);
+bool IsCurrentPageSolved(TextView group);
+void ForgetSolvedPage(TextView group);
 
 // The piece with every CR and LF byte removed, so that it stays one value
 // on one line of a settings file.

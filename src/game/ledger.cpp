@@ -1,5 +1,7 @@
 #include "game/ledger.h"
 
+#include <cmath>
+
 #include "runtime/convert.h"
 #include "runtime/run_environment.h"
 #include "runtime/settings/settings.h"
@@ -32,6 +34,11 @@ bool MayPlay(TextView group, TextView member) {
 
 void AdjustBalance(TextView group, TextView member, std::int32_t delta) {
   const double balance = ReadBalance(group, member) + delta;
+  // A stored balance beyond the largest double reads as infinity, whose text
+  // would read back as 0: the member's money stays as it was written.
+  if (!std::isfinite(balance)) {
+    return;
+  }
   WriteSetting(LedgerFilePath(group), LedgerSection(member, group), BalanceKey, ToText(balance));
 }
 

@@ -47,7 +47,7 @@ TEST_F(GameSafety, WithoutAnOpenRiddleOnlyAStartCommandIsAnswered) {
   EXPECT_NE(Balance("1001", "rich"), "100");
 }
 
-TEST_F(GameSafety, APageWithoutANextLinkLeavesTheGroupOnItsPage) {
+TEST_F(GameSafety, APageWithoutANextLinkIsSolvedOnce) {
   SetBalance("1001", "7", "50");
   site_.SetPage("/dmmy/19499.html", "<h3>问</h3><h3>谜底：答</h3>没有下一篇");
   ASSERT_EQ(Say("1001", "7", "开始"), "问");
@@ -55,10 +55,34 @@ TEST_F(GameSafety, APageWithoutANextLinkLeavesTheGroupOnItsPage) {
 
   const std::string reply = Say("1001", "7", "答");
   EXPECT_TRUE(AmountInReply(reply, CorrectHead).has_value()) << reply;
-  EXPECT_EQ(TakeRequests(),
-            (std::vector<std::string>{"/dmmy/19499.html", "/dmmy/19499.html", "/dmmy/19499.html"}));
+  EXPECT_EQ(TakeRequests(), (std::vector<std::string>{"/dmmy/19499.html"}));
   EXPECT_EQ(State("1001", "结尾"), "/dmmy/19499.html");
-  EXPECT_EQ(State("1001", "答案"), "答");
+  // Closed until the page links on, also after a start command.
+  EXPECT_EQ(Say("1001", "7", "开始"), "");
+  EXPECT_EQ(Say("1001", "7", "答"), "");
+  site_.SetRiddle("/dmmy/19499.html", {"问", "答", chain_[1].path});
+  EXPECT_EQ(Say("1001", "7", "开始"), chain_[1].riddle.question);
+}
+
+// Whichever request of the move to the next riddle is dropped, the reward
+// stands, the solved riddle pays no more, and a start command carries on.
+TEST_F(GameSafety, ASolvedRiddlePaysOnceWhenTheMoveOnFails) {
+  for (int skipped = 0; skipped < 3; ++skipped) {
+    const std::string group = "100" + std::to_string(skipped);
+    SetBalance(group, "7", "500");
+    ASSERT_EQ(Say(group, "7", "开始"), chain_[0].riddle.question);
+    site_.FailRequestAfter(skipped);
+    const std::string reply = Say(group, "7", chain_[0].riddle.answer);
+    ASSERT_TRUE(AmountInReply(reply, CorrectHead).has_value()) << reply;
+    const double paid = std::stod(Balance(group, "7"));
+
+    EXPECT_FALSE(AmountInReply(Say(group, "7", chain_[0].riddle.answer), CorrectHead)) << skipped;
+    EXPECT_EQ(Say(group, "7", "开始"), chain_[1].riddle.question) << skipped;
+    EXPECT_FALSE(AmountInReply(Say(group, "7", chain_[0].riddle.answer), CorrectHead)) << skipped;
+    EXPECT_LE(std::stod(Balance(group, "7")), paid) << skipped;
+    ExpectCorrectGuessReply(Say(group, "7", chain_[1].riddle.answer), chain_[2].riddle.question);
+    EXPECT_EQ(ReadFileBytes(StateFile(group)).find("已猜中"), std::string::npos) << skipped;
+  }
 }
 
 TEST_F(GameSafety, ANextPathThatIsNotSiteRelativeIsNeverFollowed) {
@@ -67,19 +91,33 @@ TEST_F(GameSafety, ANextPathThatIsNotSiteRelativeIsNeverFollowed) {
     response.set_content("<h3>别处</h3><h3>谜底：x</h3>", "text/html");
   });
   elsewhere.Start();
-  SetBalance("1001", "7", "500");
 
   // Joined to the site address, "@host:port/x" would name another host.
   const std::string hijack = "@127.0.0.1:" + std::to_string(elsewhere.port()) + "/x";
+  int group = 1001;
   for (const std::string& next : {hijack, std::string("dmmy/2.html"), std::string("\r\n")}) {
+    const std::string name = std::to_string(group++);
+    SetBalance(name, "7", "500");
     site_.SetRiddle("/dmmy/19499.html", {"问", "答", next});
-    ASSERT_EQ(Say("1001", "7", "开始"), "问");
-    TakeRequests();
-    EXPECT_TRUE(AmountInReply(Say("1001", "7", "答"), CorrectHead).has_value());
-    EXPECT_EQ(State("1001", "结尾"), "/dmmy/19499.html") << next;
-    EXPECT_EQ(TakeRequests().size(), 3u);
+    ASSERT_EQ(Say(name, "7", "开始"), "问");
+    EXPECT_TRUE(AmountInReply(Say(name, "7", "答"), CorrectHead).has_value());
+    EXPECT_EQ(Say(name, "7", "开始"), "");
+    EXPECT_EQ(State(name, "结尾"), "/dmmy/19499.html") << next;
   }
   EXPECT_TRUE(elsewhere.requests().empty());
+}
+
+// Read as infinity, a balance would be written back as a text that reads as 0.
+TEST_F(GameSafety, ABalanceBeyondTheLargestNumberIsLeftAsItIs) {
+  SetBalance("1001", "7", "100");
+  ASSERT_EQ(Say("1001", "7", "开始"), chain_[0].riddle.question);
+  for (const std::string& stored : {std::string(309, '9'), std::string("1e999")}) {
+    SetBalance("1001", "7", stored);
+    EXPECT_TRUE(AmountInReply(Say("1001", "7", "不对"), WrongHead).has_value());
+    EXPECT_EQ(Balance("1001", "7"), stored);
+  }
+  EXPECT_TRUE(AmountInReply(Say("1001", "7", chain_[0].riddle.answer), CorrectHead).has_value());
+  EXPECT_EQ(Balance("1001", "7"), "1e999");
 }
 
 bool EveryLineIsAHeaderOrAKey(const std::string& file) {

@@ -202,10 +202,12 @@ TEST_F(GamePlay, TheSiteDownAtACorrectGuessKeepsThePositionAndTheReward) {
   EXPECT_EQ(Say("1001", "7", RiddleAt(0).answer), "");
   EXPECT_EQ(Balance("1001", "7"), std::to_string(50 + reward));
 
+  // The site back, a start command moves on from the solved riddle.
   module_.Configure(runDir_.str(), site_.base(), site_.base() + "/update.html");
   TakeRequests();
-  EXPECT_EQ(Say("1001", "7", "开始"), RiddleAt(0).question);
-  EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(0), PathAt(0)}));
+  EXPECT_EQ(Say("1001", "7", "开始"), RiddleAt(1).question);
+  EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(0), PathAt(1), PathAt(1)}));
+  EXPECT_EQ(State("1001", "答案"), RiddleAt(1).answer);
 }
 
 }  // namespace

@@ -127,10 +127,13 @@ void SiteDownAndBack(ScenarioPlayer& p) {
   EXPECT_EQ(p.Say("1001", "7", chain[0].riddle.answer), "");
   EXPECT_EQ(p.Balance("1001", "7"), balance);
 
+  // Back again, a start command moves on from the solved riddle.
   p.SiteUp();
-  EXPECT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
-  p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, chain[1].riddle.question);
-  EXPECT_EQ(p.State("1001", "结尾"), chain[1].path);
+  EXPECT_EQ(p.Say("1001", "7", "开始"), chain[1].riddle.question);
+  EXPECT_EQ(p.TakeRequests(),
+            (std::vector<std::string>{chain[0].path, chain[1].path, chain[1].path}));
+  p.ExpectCorrectGuess("1001", "7", chain[1].riddle.answer, chain[2].riddle.question);
+  EXPECT_EQ(p.State("1001", "结尾"), chain[2].path);
 }
 
 // The sign-in module rewrites the ledger between two events: the game sees

@@ -43,6 +43,10 @@ RiddleSite::RiddleSite(int port) {
   server_.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
     std::lock_guard lock(mutex_);
     targets_.push_back(request.target);
+    if (requestsBeforeFailure_ >= 0 && requestsBeforeFailure_-- == 0) {
+      response.status = 503;
+      return;
+    }
     const auto page = pages_.find(request.path);
     if (page == pages_.end()) {
       response.status = 404;
@@ -57,6 +61,11 @@ RiddleSite::RiddleSite(int port) {
 void RiddleSite::SetPage(const std::string& path, const std::string& body) {
   std::lock_guard lock(mutex_);
   pages_[path] = body;
+}
+
+void RiddleSite::FailRequestAfter(int skipped) {
+  std::lock_guard lock(mutex_);
+  requestsBeforeFailure_ = skipped;
 }
 
 void RiddleSite::SetRiddle(const std::string& path, const Riddle& riddle) {

@@ -43,6 +43,10 @@ class RiddleSite {
   void SetRiddle(const std::string& path, const Riddle& riddle);
   void SetChain(const std::vector<RiddleChainLink>& chain);
 
+  // The request that arrives after `skipped` more gets an empty 503 answer,
+  // which leaves the module the empty page of a dropped request.
+  void FailRequestAfter(int skipped);
+
   // "http://127.0.0.1:<port>"
   std::string base() const { return server_.base(); }
 
@@ -54,6 +58,7 @@ class RiddleSite {
   mutable std::mutex mutex_;
   std::map<std::string, std::string> pages_;
   std::vector<std::string> targets_;
+  int requestsBeforeFailure_ = -1;
   LocalHttpServer server_;
 };
 

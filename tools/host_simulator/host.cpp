@@ -1,5 +1,6 @@
 #include "host.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -164,6 +165,13 @@ void Host::GiveMoney(const std::vector<std::string>& arguments) {
     return;
   }
   const std::string member = arguments.size() == 2 ? arguments[1] : member_;
+  // Beyond the largest double the sum is infinity, which the module reads
+  // back from the file as 0.
+  if (!std::isfinite(ledger_.Balance(group_, member) + *amount)) {
+    out_ << "  cannot pay " << arguments[0] << " to " << member
+         << ": the balance would be larger than a balance can be\n";
+    return;
+  }
   if (!ledger_.Give(group_, member, *amount)) {
     out_ << "  cannot write the sign-in file " << ForTerminal(ledger_.FilePath(group_)) << "\n";
     return;

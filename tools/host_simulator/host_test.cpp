@@ -72,8 +72,13 @@ TEST_F(HostCommands, GiveWritesTheLedgerOfTheNamedOrCurrentMember) {
        {"/give", "/give x", "/give 5 ../43", "/give 5 43 44", "/give 1e", "/give 5x"}) {
     EXPECT_NE(Type(line).find("usage: /give"), std::string::npos) << line;
   }
+  // Nor do amounts that would take a balance beyond the largest number.
+  const std::string nines(309, '9');
+  EXPECT_NE(Type("/give " + nines).find("cannot pay 999"), std::string::npos);
+  ASSERT_NE(Type("/give " + nines.substr(1) + " 43").find("paid"), std::string::npos);
+  EXPECT_NE(Type("/give " + nines.substr(1) + " 43").find("cannot pay"), std::string::npos);
   EXPECT_EQ(ledger_.BalanceText("555", "42"), "150");
-  EXPECT_EQ(ledger_.BalanceText("555", "43"), "7.5");
+  EXPECT_EQ(ledger_.BalanceText("555", "43"), "1e+308");
 }
 
 TEST_F(HostCommands, BalancesListTheGroupHighestFirst) {

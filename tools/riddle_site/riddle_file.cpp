@@ -9,6 +9,7 @@
 #include <sstream>
 #include <utility>
 
+#include "settings_round_trip.h"
 #include "utf8_to_gbk.h"
 
 namespace riddle_site {
@@ -227,6 +228,26 @@ std::optional<RiddleText> CheckRiddle(const Record& record, std::string& problem
         return std::nullopt;
       }
     }
+  }
+  // The module takes the page's first "<h3>谜底：" for the answer's heading,
+  // and the question's heading comes first.
+  if (ContainsGbk(riddle.question, "谜底：")) {
+    problem = Utf8(u8"the question holds \"谜底：\", where the module takes the answer to start");
+    return std::nullopt;
+  }
+  switch (SettingsRoundTrip(riddle.answer)) {
+    case RoundTrip::Same:
+      break;
+    case RoundTrip::Changed:
+      problem = Utf8(
+          u8"the answer does not read back as written from a settings file, where the module "
+          u8"keeps it: no guess could win");
+      return std::nullopt;
+    case RoundTrip::Unchecked:
+      problem = Utf8(
+          u8"the answer could not be checked: no settings file could be written in "
+          u8"the temporary folder");
+      return std::nullopt;
   }
   if (ContainsGbk(riddle.question, riddle.answer)) {
     problem = Utf8(u8"the answer stands in its own question: copying the question would win");

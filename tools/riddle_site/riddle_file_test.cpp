@@ -91,6 +91,13 @@ TEST(RiddleFile, EachReasonIsReportedWithItsLineNumber) {
       {u8"id\tq\ta\n12 gone\tQ\tA\n", RiddleFileFormat::Tsv, u8"2: the id \"12 gone\" is not"},
       {u8"id\tq\ta\n1000000000\tQ\tA\n", RiddleFileFormat::Tsv, u8"2: the id"},
       {u8"id\tq\ta\n12\tQ\n", RiddleFileFormat::Tsv, u8"2: expected 2 or 3 texts"},
+      {u8"谜底：是什么\tA\n", RiddleFileFormat::Tsv, u8"1: the question holds \"谜底：\""},
+      {u8"Q\tA\t谜底：\n", RiddleFileFormat::Tsv, u8"1: the question holds \"谜底：\""},
+      {u8"Q\t\"\"\n", RiddleFileFormat::Tsv, u8"1: the answer does not read back as written"},
+      {u8"Q,\"''\"\n", RiddleFileFormat::Csv, u8"1: the answer does not read back as written"},
+      {u8"Q\t\"A\"\n", RiddleFileFormat::Tsv, u8"1: the answer does not read back as written"},
+      {u8"Q\t\v\n", RiddleFileFormat::Tsv, u8"1: the answer does not read back as written"},
+      {u8"Q\tA\f\n", RiddleFileFormat::Tsv, u8"1: the answer does not read back as written"},
   };
   for (const Case& c : cases) {
     const std::string problem = ProblemOf(ParseRiddles(Utf8(c.content), c.format));
@@ -100,6 +107,8 @@ TEST(RiddleFile, EachReasonIsReportedWithItsLineNumber) {
   const std::string withNul("Q\tA\nQ\0Q\tA\n", 10);
   EXPECT_EQ(ProblemOf(ParseRiddles(withNul, RiddleFileFormat::Tsv)),
             "2: the question holds a NUL byte");
+  // Quotes and blanks inside an answer read back as they are.
+  EXPECT_EQ(ProblemOf(Tsv(u8"Q\t他说\"好\" 吧!\n")), "no problem");
 }
 
 TEST(RiddleFile, AWrittenFileReadsBackWithItsIdsAndDeletedRiddles) {
