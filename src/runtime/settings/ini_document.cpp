@@ -16,7 +16,7 @@ TextView TrimLeadingBlanks(TextView t) {
 }
 
 bool StartsTwoByteCharacter(char byte, Encoding encoding) {
-  return encoding == Encoding::Gbk && StartsDoubleByteCharacter(byte);
+  return encoding == Encoding::Gbk && IsGbkLeadByte(byte);
 }
 
 bool IsLineBreak(char byte) {
@@ -235,7 +235,7 @@ TextView TrimBlanks(TextView t) {
 
 std::size_t FindByteCharacter(TextView t, char c) {
   for (std::size_t i = 0; i < t.size(); ++i) {
-    if (StartsDoubleByteCharacter(t[i])) {
+    if (IsGbkLeadByte(t[i])) {
       ++i;
     } else if (t[i] == c) {
       return i;
