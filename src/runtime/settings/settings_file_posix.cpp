@@ -150,9 +150,37 @@ void FlushFolder(const std::string& path) {
   }
 }
 
+// Where a chain of symbolic links that ends in no file leads: the path that
+// opening with O_CREAT through the links would create. path itself when it
+// is no link, and when the links loop or cannot be read (opening then fails
+// as it would).
+std::string DanglingLinkTarget(const std::string& path) {
+  std::string current = path;
+  // As many links as the system follows itself (SYMLOOP_MAX on Linux).
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat info;
+    if (::lstat(current.c_str(), &info) != 0) {
+      return current;
+    }
+    if (!S_ISLNK(info.st_mode)) {
+      return path;
+    }
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) {
+      return path;
+    }
+    target.resize(static_cast<std::size_t>(n));
+    // A relative target is taken from the folder that holds the link.
+    current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
+  }
+  return path;
+}
+
 // The file that path names: a symbolic link is followed, so that a write
 // replaces the file it points to (which another program may be using under
-// its own name) instead of the link.
+// its own name) instead of the link; a link to a file not yet created makes
+// the write create it.
 std::string FileBehindLinks(const std::string& path) {
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
@@ -160,7 +188,7 @@ std::string FileBehindLinks(const std::string& path) {
   }
   char* target = ::realpath(path.c_str(), nullptr);
   if (target == nullptr) {
-    return path;  // a dangling link: opening it fails as a missing file would
+    return DanglingLinkTarget(path);
   }
   std::string resolved(target);
   std::free(target);
