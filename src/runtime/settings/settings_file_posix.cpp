@@ -9,6 +9,7 @@
 #include <atomic>
 #include <vector>
 
+#include "runtime/settings/leftover_sweep.h"
 #include "runtime/settings/settings_file.h"
 
 namespace zorvane {
@@ -103,7 +104,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 // A name beside path that no other writer uses: hidden, and unique per
-// process and call.
+// process and call. SweepLeftoverTemporaries knows names of this form.
 std::string TemporaryNameFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   const std::size_t slash = path.rfind('/');
@@ -244,6 +245,7 @@ SettingsFile ReadSettingsFile(const std::string& path) {
 
 ReplaceResult ReplaceSettingsFile(const std::string& path, std::initializer_list<TextView> pieces,
                                   const struct stat* original, bool keepOthersChanges) {
+  SweepLeftoverTemporaries(path);
   std::string temporary;
   FileDescriptor fd = CreateTemporaryFile(temporary, path);
   if (!fd.valid()) {

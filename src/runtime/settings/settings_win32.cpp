@@ -3,6 +3,7 @@
 // so that a failed or interrupted write never leaves half a file behind.
 #include <windows.h>
 
+#include "runtime/settings/leftover_sweep.h"
 #include "runtime/settings/settings.h"
 #include "runtime/settings/settings_arguments.h"
 
@@ -115,6 +116,7 @@ bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> k
   if (file.empty()) {
     return false;
   }
+  SweepLeftoverTemporaries(file);
   const DWORD attributes = ::GetFileAttributesA(file.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (!exists && !IsMissingFileError(::GetLastError())) {
