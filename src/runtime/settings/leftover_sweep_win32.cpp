@@ -66,7 +66,7 @@ bool IsStale(const WIN32_FIND_DATAA& found) {
 
 void SweepLeftoverTemporaries(TextView file) {
   const Text folder = FolderOf(UpToNul(file));
-  if (!TakeSweepTurn(folder)) {
+  if (!TakeSweepTurn(folder.empty() ? TextView(".") : TextView(folder))) {
     return;
   }
   WIN32_FIND_DATAA found;
