@@ -97,9 +97,9 @@ std::size_t CheckCandidates(TextView haystack, TextView needle, std::size_t i, u
   return TextView::npos;
 }
 
-// Where 32 bytes equal byte: a letter's bit 0x20 (its case) is set in both
-// sides first when letter case is ignored, which makes "A" and "a" alike
-// and no other two bytes.
+// One needle byte as the filter compares it with 32 bytes at once. With
+// letter case ignored, a letter's case bit (0x20) is set on both sides
+// first, which makes "A" and "a" alike and no other two bytes.
 struct ByteProbe {
   __m256i wanted;
   __m256i caseBit;
