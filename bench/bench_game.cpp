@@ -9,23 +9,30 @@
 
 namespace zorvane::bench {
 
-std::string Member(int n) {
-  return std::to_string(100000 + n);
+std::string Member(int n, Names names) {
+  std::string name = names == Names::Lettered ? "m" : "";
+  return name.append(std::to_string(100000 + n));
 }
 
-BenchGame::BenchGame(int members, const std::string& balance, const std::string& riddleSiteBase)
-    : module_(ZORVANE_TESTABLE_MODULE_PATH),
+std::string GroupName(Names names) {
+  return names == Names::Lettered ? "g1" : "123456789";
+}
+
+BenchGame::BenchGame(int members, const std::string& balance, const std::string& riddleSiteBase,
+                     Names names)
+    : group_(GroupName(names)),
+      module_(ZORVANE_TESTABLE_MODULE_PATH),
       info_(module_.Require<InfoFunction>("info")),
       zorvane_(module_.Require<ZorvaneFunction>("Zorvane")) {
   const std::filesystem::path root = runDirectory_.path();
   std::filesystem::create_directory(root / "Zorva");
   std::filesystem::create_directory(root / "config");
   // The module spells the GBK file name in UTF-8 on Linux.
-  const std::string ledgerName = std::string("签到数据") + Group + ".ini";
+  const std::string ledgerName = std::string("签到数据") + group_ + ".ini";
   ledgerPath_ = (root / "config" / GbkToUtf8(ledgerName)).string();
   std::string ledger;
   for (int n = 0; n < members; ++n) {
-    ledger.append("[").append(Member(n)).append("--").append(Group);
+    ledger.append("[").append(Member(n, names)).append("--").append(group_);
     ledger.append("]\r\n总共人民币=").append(balance);
     ledger.append("\r\n签到天数=").append(std::to_string(n % 365)).append("\r\n");
   }
@@ -37,7 +44,7 @@ BenchGame::BenchGame(int members, const std::string& balance, const std::string&
 
 std::string BenchGame::Event(const std::string& message, const std::string& type,
                              const std::string& member) {
-  const char* reply = zorvane_(message.c_str(), type.c_str(), Group.c_str(), member.c_str(), "");
+  const char* reply = zorvane_(message.c_str(), type.c_str(), group_.c_str(), member.c_str(), "");
   return reply ? reply : "";
 }
 
@@ -46,7 +53,7 @@ void BenchGame::Info() {
 }
 
 std::string BenchGame::StatePath() const {
-  return runDirectory_.str() + "/Zorva/" + Group + ".ini";
+  return runDirectory_.str() + "/Zorva/" + group_ + ".ini";
 }
 
 void BenchGame::OpenRiddle(const std::string& answer) {
@@ -59,7 +66,7 @@ void BenchGame::SetCurrentPage(const std::string& path) {
 }
 
 void BenchGame::SetBalance(const std::string& member, const std::string& balance) {
-  WriteSetting(runDirectory_.str() + "/config/签到数据" + Group + ".ini", member + "--" + Group,
+  WriteSetting(runDirectory_.str() + "/config/签到数据" + group_ + ".ini", member + "--" + group_,
                "总共人民币", balance);
 }
 

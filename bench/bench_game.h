@@ -10,16 +10,23 @@
 
 namespace zorvane::bench {
 
-inline const std::string Group = "123456789";
+// How members and groups are named: by numbers only, or with letters in
+// them, which a settings file matches without regard to case.
+enum class Names { Numeric, Lettered };
 
-// The n-th member's number; members are numbered from 0 in file order.
-std::string Member(int n);
+// The n-th member's name ("100005", or "m100005" with letters); members are
+// numbered from 0 in file order.
+std::string Member(int n, Names names = Names::Numeric);
+
+// The group's name: "123456789", or "g1" with letters.
+std::string GroupName(Names names);
 
 class BenchGame {
  public:
   // members sections of "<member>--<group>" with the balance key, each
   // holding balance, in a CRLF file as the sign-in module writes it.
-  BenchGame(int members, const std::string& balance, const std::string& riddleSiteBase);
+  BenchGame(int members, const std::string& balance, const std::string& riddleSiteBase,
+            Names names = Names::Numeric);
 
   // One chat event through the Zorvane export; the reply.
   std::string Event(const std::string& message, const std::string& type, const std::string& member);
@@ -45,6 +52,7 @@ class BenchGame {
                                       const char*);
   using ConfigureFunction = void(const char*, const char*, const char*);
 
+  std::string group_;
   testing::TempDir runDirectory_;
   std::string ledgerPath_;
   testing::LoadedModule module_;

@@ -95,13 +95,15 @@ Spent Measure(Step step) {
   return {Now(CLOCK_MONOTONIC) - wall, Now(CLOCK_THREAD_CPUTIME_ID) - cpu};
 }
 
-// Argument: the number of members. The guessing member is the last one in
+// Arguments: the number of members, and 1 for names with letters ("m100005"
+// in the group "g1"), 0 for numbers. The guessing member is the last one in
 // the file, the farthest from its start.
 void BM_WrongGuessAgainstIoFloor(benchmark::State& state) {
   const int members = static_cast<int>(state.range(0));
-  BenchGame game(members, "1000000000.5", NoSite());
+  const Names names = state.range(1) != 0 ? Names::Lettered : Names::Numeric;
+  BenchGame game(members, "1000000000.5", NoSite(), names);
   game.OpenRiddle("谜底");
-  const std::string member = Member(members - 1);
+  const std::string member = Member(members - 1, names);
   std::vector<double> guess, floor, ratios, guessCpu, floorCpu;
   bool guessFirst = true;
   for (auto _ : state) {
@@ -138,9 +140,11 @@ void BM_WrongGuessAgainstIoFloor(benchmark::State& state) {
 }
 
 BENCHMARK(BM_WrongGuessAgainstIoFloor)
-    ->Arg(100)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Args({100, 0})
+    ->Args({10000, 0})
+    ->Args({100000, 0})
+    ->Args({10000, 1})
+    ->Args({100000, 1})
     ->Iterations(200)
     ->Unit(benchmark::kMillisecond);
 

@@ -14,6 +14,7 @@
 #include "fuzz_check.h"
 #include "fuzz_sandbox.h"
 #include "runtime/native_path.h"
+#include "runtime/settings/ini_document.h"
 #include "runtime/settings/settings.h"
 #include "support/temp_dir.h"
 
@@ -80,7 +81,7 @@ std::vector<Address> AddressesInFile(const std::string& content) {
 std::string WholeCharacters(const std::string& value, std::size_t length) {
   std::size_t end = 0;
   while (end < value.size()) {
-    const std::size_t next = end + (StartsDoubleByteCharacter(value[end]) ? 2 : 1);
+    const std::size_t next = end + (ini::IsGbkLeadByte(value[end]) ? 2 : 1);
     if (next > value.size() || next > length) {
       break;
     }

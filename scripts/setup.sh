@@ -30,10 +30,13 @@ ZORVANE_BROWSER_PACKAGES=(chromium chromium-driver python3-selenium fonts-wqy-mi
 
 ZORVANE_JOBS=$(nproc 2>/dev/null || echo 2)
 
-# configure_and_build DIR [CMAKE-ARGS...]
+# configure_and_build DIR [CMAKE-ARGS...]: warnings are errors when
+# ZORVANE_WERROR=ON (as ./test sets it), else the tree's own setting stays.
 configure_and_build() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -Wno-dev "$@" >/dev/null
+  local werror=()
+  [ -n "${ZORVANE_WERROR:-}" ] && werror=(-DZORVANE_WERROR="$ZORVANE_WERROR")
+  cmake -S . -B "$dir" -Wno-dev "${werror[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$ZORVANE_JOBS"
 }

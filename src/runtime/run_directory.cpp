@@ -1,6 +1,4 @@
 // The host program's folder, recorded once while the module is loaded.
-#include <utility>
-
 #include "runtime/run_directory_platform.h"
 #include "runtime/run_environment.h"
 
@@ -17,11 +15,12 @@ Text& RecordedRunDirectory() {
 }  // namespace
 
 void RecordRunDirectory() {
-  Text folder = DiscoverHostFolder();
+  RecordedRunDirectory() = DiscoverHostFolder();
   // Loaded into the host, the module makes the host's folder the current one,
   // so that relative paths mean the same to the host and to the module.
-  EnterFolder(folder);
-  RecordedRunDirectory() = std::move(folder);
+  // Recorded first: a path that starts with the run directory keeps the file
+  // system's spelling of it (UTF-8 on Linux) instead of being read as GBK.
+  EnterFolder(RecordedRunDirectory());
 }
 
 Text RunDirectory() {

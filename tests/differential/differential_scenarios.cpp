@@ -133,6 +133,11 @@ void AddLayoutScenarios(std::vector<Scenario>& all) {
                  "[\x81]x]\r\nk=bracket\r\n[中文Ab]\r\n键=值\r\n",
                  {Read("\x81]x", "k"), Read("中文aB", "键"), Write("中文AB", "键", "新")}});
   all.push_back({"lone lead byte in file", "[s]\r\nk=ab\xB0\r\n", {Read("s", "k")}});
+  // 0x80 (the euro sign) and 0xFF are characters of their own in code page 936.
+  all.push_back({"bytes 0x80 and 0xFF",
+                 "[s]\r\nk=\x80\r\nj=a\xFF\r\n",
+                 {Read("s", "k"), Read("s", "j"), Write("s", "n", "\x80"), Write("s", "m", "b\xFF"),
+                  Write("s", "e\xFF", "1"), Read("s", "n"), Read("s", "m")}});
 }
 
 void AddValueScenarios(std::vector<Scenario>& all) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/run_environment.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace zorvane {
@@ -58,6 +59,23 @@ TEST_F(RunDirectoryTest, RecordsAndEntersTheFolderOfTheExecutable) {
   RecordRunDirectory();
   EXPECT_EQ(std::string(RunDirectory()), executable.parent_path().string());
   EXPECT_EQ(std::filesystem::current_path(), executable.parent_path());
+}
+
+TEST_F(RunDirectoryTest, EntersAFolderWhoseNameIsNotAscii) {
+  // The check above, made by a copy of this program in a folder that Linux
+  // names in UTF-8 (bytes that are no GBK text).
+  TempDir dir;
+  const std::filesystem::path folder = dir.path() / u8"宿主目录";
+  std::filesystem::create_directory(folder);
+  const std::string copy = (folder / "runtime_tests").string();
+  std::filesystem::copy_file("/proc/self/exe", copy);
+  const int status = testing::RunInChild([&] {
+    ::execl(copy.c_str(), copy.c_str(), "--gtest_brief=1",
+            "--gtest_filter=RunDirectoryTest.RecordsAndEntersTheFolderOfTheExecutable",
+            static_cast<char*>(nullptr));
+    return 127;
+  });
+  EXPECT_EQ(status, 0);
 }
 
 TEST_F(RunDirectoryTest, HandsOutCopiesOfTheRecordedFolder) {

@@ -16,7 +16,7 @@ TextView TrimLeadingBlanks(TextView t) {
 }
 
 bool StartsTwoByteCharacter(char byte, Encoding encoding) {
-  return encoding == Encoding::Gbk && StartsDoubleByteCharacter(byte);
+  return encoding == Encoding::Gbk && IsGbkLeadByte(byte);
 }
 
 bool IsLineBreak(char byte) {
@@ -109,26 +109,18 @@ bool HasAsciiLetter(TextView name, Encoding encoding) {
   return false;
 }
 
-// The header line of the first section named section, line by line.
-std::optional<Line> FindHeaderByLines(TextView content, TextView section, Encoding encoding) {
+// The header line of the first section named section. The name's bytes
+// must appear in the header as they are, its ASCII letters in either case:
+// only the lines holding them need parsing, and a skipping search passes
+// over all others quickly. Matches come in file order, so the first header
+// found is the first one in the file.
+std::optional<Line> FindHeader(TextView content, TextView section, Encoding encoding) {
+  const bool hasLetters = HasAsciiLetter(section, encoding);
   for (std::size_t pos = 0; pos < content.size();) {
-    const Line line = LineAt(content, pos);
-    const std::optional<TextView> name = HeaderName(TextOf(content, line), encoding);
-    if (name && NamesEqual(*name, section, encoding)) {
-      return line;
-    }
-    pos = line.end;
-  }
-  return std::nullopt;
-}
-
-// The same for a name without letters, whose bytes must then appear in the
-// header as they are: only the lines holding them need parsing, and a
-// skipping search passes over all others quickly. Matches come in file
-// order, so the first header found is the first one in the file.
-std::optional<Line> FindHeaderByName(TextView content, TextView section, Encoding encoding) {
-  for (std::size_t pos = 0; pos < content.size();) {
-    const std::size_t at = FindBytes(content, section, pos);
+    // A second byte of a two-byte character may be a letter too: a search
+    // that ignores case finds more candidates than needed, never fewer.
+    const std::size_t at = hasLetters ? FindBytesIgnoringCase(content, section, pos)
+                                      : FindBytes(content, section, pos);
     if (at == TextView::npos) {
       return std::nullopt;
     }
@@ -157,9 +149,7 @@ struct Location {
 // first key line named key in it. The scan stops as soon as the key is found.
 Location Locate(TextView content, TextView section, TextView key, Encoding encoding) {
   Location found;
-  const std::optional<Line> header = HasAsciiLetter(section, encoding)
-                                         ? FindHeaderByLines(content, section, encoding)
-                                         : FindHeaderByName(content, section, encoding);
+  const std::optional<Line> header = FindHeader(content, section, encoding);
   if (!header) {
     return found;
   }
@@ -235,7 +225,7 @@ TextView TrimBlanks(TextView t) {
 
 std::size_t FindByteCharacter(TextView t, char c) {
   for (std::size_t i = 0; i < t.size(); ++i) {
-    if (StartsDoubleByteCharacter(t[i])) {
+    if (IsGbkLeadByte(t[i])) {
       ++i;
     } else if (t[i] == c) {
       return i;

@@ -13,7 +13,7 @@
 //   which reads as missing. Lines starting with ";" are keys like any other.
 // - Lines before the first section header belong to no section.
 // - Names match without regard to ASCII letter case. In GBK text a byte from
-//   0x80 up starts a two-byte character: its bytes are compared exactly, and
+//   0x81 to 0xFE starts a two-byte character: its bytes are compared exactly, and
 //   its second byte (which may be "]" or a letter) is never taken for a
 //   character itself. In UTF-8 text no byte from 0x80 up is ever ASCII.
 // - Of duplicate sections, only the first is seen; of duplicate keys in it,
@@ -36,6 +36,14 @@ namespace zorvane::ini {
 
 // How the bytes from 0x80 up of a file and of the names group into characters.
 enum class Encoding { Gbk, Utf8 };
+
+// True for 0x81 to 0xFE, the first bytes of two-byte characters in GBK as
+// Windows reads and writes settings files (its code page 936). The bytes 0x80
+// (the euro sign) and 0xFF are characters of their own.
+inline bool IsGbkLeadByte(char byte) {
+  const auto value = static_cast<unsigned char>(byte);
+  return value >= 0x81 && value <= 0xFE;
+}
 
 // Space, tab, CR, LF, vertical tab and form feed.
 bool IsBlank(char byte);

@@ -14,7 +14,7 @@ bool HasLineBreak(TextView t) {
 // as bytes that no reader turns back into the same name.
 bool HasBrokenCharacter(TextView name) {
   for (std::size_t i = 0; i < name.size(); ++i) {
-    if (!StartsDoubleByteCharacter(name[i])) {
+    if (!ini::IsGbkLeadByte(name[i])) {
       continue;
     }
     if (++i == name.size()) {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <vector>
 
+#include "runtime/settings/leftover_sweep.h"
 #include "runtime/settings/settings_file.h"
 
 namespace zorvane {
@@ -103,7 +104,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 // A name beside path that no other writer uses: hidden, and unique per
-// process and call.
+// process and call. SweepLeftoverTemporaries knows names of this form.
 std::string TemporaryNameFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   const std::size_t slash = path.rfind('/');
@@ -150,9 +151,37 @@ void FlushFolder(const std::string& path) {
   }
 }
 
+// Where a chain of symbolic links that ends in no file leads: the path that
+// opening with O_CREAT through the links would create. path itself when it
+// is no link, and when the links loop or cannot be read (opening then fails
+// as it would).
+std::string DanglingLinkTarget(const std::string& path) {
+  std::string current = path;
+  // As many links as the system follows itself (SYMLOOP_MAX on Linux).
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat info;
+    if (::lstat(current.c_str(), &info) != 0) {
+      return current;
+    }
+    if (!S_ISLNK(info.st_mode)) {
+      return path;
+    }
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) {
+      return path;
+    }
+    target.resize(static_cast<std::size_t>(n));
+    // A relative target is taken from the folder that holds the link.
+    current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
+  }
+  return path;
+}
+
 // The file that path names: a symbolic link is followed, so that a write
 // replaces the file it points to (which another program may be using under
-// its own name) instead of the link.
+// its own name) instead of the link; a link to a file not yet created makes
+// the write create it.
 std::string FileBehindLinks(const std::string& path) {
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
@@ -160,7 +189,7 @@ std::string FileBehindLinks(const std::string& path) {
   }
   char* target = ::realpath(path.c_str(), nullptr);
   if (target == nullptr) {
-    return path;  // a dangling link: opening it fails as a missing file would
+    return DanglingLinkTarget(path);
   }
   std::string resolved(target);
   std::free(target);
@@ -216,6 +245,7 @@ SettingsFile ReadSettingsFile(const std::string& path) {
 
 ReplaceResult ReplaceSettingsFile(const std::string& path, std::initializer_list<TextView> pieces,
                                   const struct stat* original, bool keepOthersChanges) {
+  SweepLeftoverTemporaries(path);
   std::string temporary;
   FileDescriptor fd = CreateTemporaryFile(temporary, path);
   if (!fd.valid()) {

@@ -79,10 +79,10 @@ class Document {
 TextView WithoutLoneLeadByte(TextView value) {
   std::size_t i = 0;
   while (i < value.size()) {
-    if (StartsDoubleByteCharacter(value[i]) && i + 1 == value.size()) {
+    if (ini::IsGbkLeadByte(value[i]) && i + 1 == value.size()) {
       return value.substr(0, i);
     }
-    i += StartsDoubleByteCharacter(value[i]) ? 2 : 1;
+    i += ini::IsGbkLeadByte(value[i]) ? 2 : 1;
   }
   return value;
 }
@@ -98,7 +98,7 @@ Text Received(TextView value) {
   }
   std::size_t end = 0;
   while (end < room) {
-    const std::size_t next = end + (StartsDoubleByteCharacter(value[end]) ? 2 : 1);
+    const std::size_t next = end + (ini::IsGbkLeadByte(value[end]) ? 2 : 1);
     if (next > room) {
       break;
     }

@@ -13,4 +13,8 @@ namespace zorvane {
 // needle must not be empty.
 std::size_t FindBytes(TextView haystack, TextView needle, std::size_t pos);
 
+// The same with ASCII letters matched without regard to case (as the
+// Windows API matches names); every other byte must match exactly.
+std::size_t FindBytesIgnoringCase(TextView haystack, TextView needle, std::size_t pos);
+
 }  // namespace zorvane

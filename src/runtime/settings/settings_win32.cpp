@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/settings/ini_document.h"
+#include "runtime/settings/leftover_sweep.h"
 #include "runtime/settings/setting_sections.h"
 #include "runtime/settings/settings.h"
 #include "runtime/settings/settings_arguments.h"
@@ -120,6 +121,7 @@ bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> k
   if (file.empty()) {
     return false;
   }
+  SweepLeftoverTemporaries(file);
   const DWORD attributes = ::GetFileAttributesA(file.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (!exists && !IsMissingFileError(::GetLastError())) {

@@ -24,7 +24,7 @@ TEST(SettingsLeadByte, RefusesNamesEndingInALoneLeadByte) {
   EXPECT_FALSE(WriteSetting(file, "s", "k\xB0", "2"));
   // Written names lose their surrounding blanks first.
   EXPECT_FALSE(WriteSetting(file, "s\xB0 \v", "k", "2"));
-  EXPECT_FALSE(WriteSetting(file, "s", "k\xFF\t", "2"));
+  EXPECT_FALSE(WriteSetting(file, "s", "k\xFE\t", "2"));
   EXPECT_FALSE(WriteSetting(file, "\xB0\xA1\xB0", std::nullopt, std::nullopt));
   EXPECT_EQ(ReadFileBytes(file), original);
 }
@@ -38,6 +38,18 @@ TEST(SettingsLeadByte, WholeCharactersRoundTripAndALoneLastByteOfAValueIsDropped
   ASSERT_TRUE(WriteSetting(file, "s\xB0\xA1", "next", "2"));
   EXPECT_EQ(std::string(ReadSetting(file, "s\xB0\xA1", "k\xB0\xA1\xB0\xA1")), "v");
   EXPECT_EQ(std::string(ReadSetting(file, "s\xB0\xA1", "next")), "2");
+}
+
+TEST(SettingsLeadByte, TheBytes0x80And0xFFAreCharactersOfTheirOwn) {
+  TempDir dir;
+  const std::string file = dir.str() + "/s.ini";
+  WriteFileBytes(file, "[s]\r\nstored=\x80\r\n");
+  EXPECT_EQ(std::string(ReadSetting(file, "s", "stored")), "\x80");
+  for (const std::string value : {"\x80", "a\xFF", "\x80\x80", "\xB0\xA1\x80"}) {
+    ASSERT_TRUE(WriteSetting(file, "s", "k", value)) << value;
+    EXPECT_EQ(std::string(ReadSetting(file, "s", "k")), value);
+  }
+  EXPECT_EQ(ReadFileBytes(file), "[s]\r\nstored=\x80\r\nk=\xB0\xA1\x80\r\n");
 }
 
 }  // namespace

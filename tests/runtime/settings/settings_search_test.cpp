@@ -52,5 +52,35 @@ TEST(FindBytes, AgreesWithFindOnRandomTexts) {
   }
 }
 
+// The reference: both texts with their letters in one case.
+std::size_t FoldedFind(std::string haystack, std::string needle, std::size_t pos) {
+  for (std::string* text : {&haystack, &needle}) {
+    for (char& c : *text) {
+      c = FoldAsciiLetter(c);
+    }
+  }
+  return haystack.find(needle, pos);
+}
+
+TEST(FindBytesIgnoringCase, AgreesWithAFindOfFoldedTextsLargeAndSmall) {
+  // "@" and "`" differ in the bit that tells a letter's case: no match.
+  std::mt19937 random(11);
+  const std::string alphabet = "aAbB@`-";
+  for (const std::size_t size : {std::size_t{300000}, std::size_t{500}}) {
+    std::string text(size, 'a');
+    for (char& c : text) {
+      c = alphabet[random() % alphabet.size()];
+    }
+    for (int round = 0; round < 200; ++round) {
+      const std::size_t length = 2 + random() % 12;
+      std::string needle = text.substr(random() % (text.size() - length), length);
+      needle[random() % length] = alphabet[random() % alphabet.size()];
+      const std::size_t from = random() % 400;
+      ASSERT_EQ(FindBytesIgnoringCase(text, needle, from), FoldedFind(text, needle, from))
+          << needle << " " << from;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zorvane

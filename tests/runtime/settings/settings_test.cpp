@@ -294,6 +294,18 @@ TEST(SettingsFiles, WritesThroughSymbolicLinks) {
   EXPECT_EQ(std::string(ReadSetting(link.string(), "s", "k")), "2");
 }
 
+TEST(SettingsFiles, ALinkToAFileNotYetMadeIsWrittenThrough) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "real");
+  // Two links, the second relative to its own folder, then no file yet.
+  fs::create_symlink("real/second.ini", dir.path() / "link.ini");
+  fs::create_symlink("s.ini", dir.path() / "real" / "second.ini");
+  ASSERT_TRUE(WriteSetting(dir.str() + "/link.ini", "s", "k", "1"));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "link.ini"));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "real" / "second.ini"));
+  EXPECT_EQ(ReadFileBytes(dir.path() / "real" / "s.ini"), "[s]\r\nk=1\r\n");
+}
+
 TEST(SettingsFiles, PipesAndHugeFilesAreRefusedWithoutBlocking) {
   TempDir dir;
   const std::string fifo = dir.str() + "/fifo.ini";
