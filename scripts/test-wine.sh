@@ -108,7 +108,7 @@ summarize() {
   if [ "$arch" = win32 ]; then
     name="Windows i686"
     route=$ZORVANE_WINE32_ROUTE
-    [ "$route" = native ] && route="wine, natively"
+    [ "$route" = native ] && route="wine32, native"
   fi
   echo "$name ($route): $passed passed, $failures failed, $skipped skipped"
   [ "$failures" -eq 0 ] && [ "$skipped" -eq 0 ] && [ "$passed" -gt 0 ]
