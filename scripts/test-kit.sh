@@ -2,16 +2,13 @@
 # The release kit and the riddle site for Windows: makes the kit from the
 # DLL's build (build/win32), checks what it holds, and under Wine checks the
 # site's errors and plays a game on it with the Linux module, which the
-# Linux build (build/release) must have made. The site is a 32-bit program:
-# where the kernel refuses those, the whole stage runs on the emulated route
-# (wine32_route in scripts/wine.sh).
+# Linux build (build/release) must have made. The site is a 32-bit program,
+# run natively or on the emulated route (wine32_route in scripts/wine.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 source scripts/wine.sh
 source scripts/riddle_site.sh
-ensure_wine
-wine32_route "$0" "$@" || exit 1
 
 fail() {
   echo "test-kit: $*" >&2
@@ -40,6 +37,10 @@ if i686-w64-mingw32-objdump -p "$dir/zorvane-site.exe" | grep -i 'DLL Name' |
   fail "zorvane-site.exe needs DLLs that Windows lacks"
 fi
 
+# Where the kernel refuses 32-bit programs, the stage starts again (the kit
+# made already) on the emulated route.
+ensure_wine
+wine32_route scripts/test-kit.sh "$@" || exit 1
 echo "== The site under Wine ($ZORVANE_WINE32_ROUTE)"
 arch=win32
 exe=$dir/zorvane-site.exe

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 source scripts/setup.sh
 source scripts/wine.sh
 ensure_wine
-wine32_route "$0" "$@" || exit 1
+wine32_route scripts/test-wine.sh "$@" || exit 1
 
 export ZORVANE_WINE_ARTIFACTS=$PWD/build/wine-artifacts
 mkdir -p "$ZORVANE_WINE_ARTIFACTS"

@@ -165,17 +165,18 @@ PROBE
 }
 
 # wine32_route SCRIPT [ARGS...]: makes 32-bit Windows programs run for this
-# script and every program it starts; call it at the top of a script, after
-# ensure_wine, as `wine32_route "$0" "$@" || exit 1`. Where the kernel runs
-# 32-bit Wine, it returns at once. Where it does not (or where
-# ZORVANE_WINE32_EMULATE=1 asks for the emulated route), it fetches
-# qemu-i386 into build/qemu-i386, checks it with the probe, and runs SCRIPT
-# ARGS again inside a private user and mount namespace in which binfmt_misc
-# hands every i386 program to qemu-i386; the machine's own binfmt table is
-# left alone. Everything that shares a 32-bit wineserver must then run in
-# that one namespace. ZORVANE_WINE32_ROUTE names the route taken ("native",
-# "qemu-i386 10.0.2"). When no route can be set up, prints why in one line
-# and returns 1.
+# script and every program it starts. Call it near the top of a script,
+# after ensure_wine and anything else that installs packages, as
+# `wine32_route path/to/script "$@" || exit 1` (SCRIPT as found from the
+# current folder). Where the kernel runs 32-bit Wine, it returns at once.
+# Where it does not (or where ZORVANE_WINE32_EMULATE=1 asks for the emulated
+# route), it fetches qemu-i386 into build/qemu-i386, checks it with the
+# probe, and runs SCRIPT ARGS again inside a private user and mount
+# namespace in which binfmt_misc hands every i386 program to qemu-i386; the
+# machine's own binfmt table is left alone. Everything that shares a 32-bit
+# wineserver must then run in that one namespace. ZORVANE_WINE32_ROUTE names
+# the route taken ("native", "qemu-i386 10.0.2"). When no route can be set
+# up, prints why in one line and returns 1.
 wine32_route() {
   local why
   if [ -n "${ZORVANE_WINE32_ROUTE:-}" ]; then
@@ -200,6 +201,7 @@ wine32_route() {
       local version
       version=$("$dir/qemu-i386" --version | sed -n '1s/^qemu-i386 version \([^ ]*\).*/\1/p')
       export ZORVANE_WINE32_ROUTE="qemu-i386 $version" ZORVANE_QEMU_I386=$dir/qemu-i386
+      echo "The kernel runs no 32-bit Wine: $1 starts again with $ZORVANE_WINE32_ROUTE"
       # The magic and mask of i386 executables and shared objects; F opens
       # the emulator now, so it runs whatever the program's mounts.
       exec unshare --user --map-root-user --mount -- bash -c '
