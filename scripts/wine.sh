@@ -201,7 +201,7 @@ wine32_route() {
       local version
       version=$("$dir/qemu-i386" --version | sed -n '1s/^qemu-i386 version \([^ ]*\).*/\1/p')
       export ZORVANE_WINE32_ROUTE="qemu-i386 $version" ZORVANE_QEMU_I386=$dir/qemu-i386
-      echo "The kernel runs no 32-bit Wine: $1 starts again with $ZORVANE_WINE32_ROUTE"
+      echo "32-bit programs take $ZORVANE_WINE32_ROUTE: $1 starts again in a namespace of its own"
       # The magic and mask of i386 executables and shared objects; F opens
       # the emulator now, so it runs whatever the program's mounts.
       exec unshare --user --map-root-user --mount -- bash -c '
