@@ -197,6 +197,8 @@ wine32_route() {
       why="cannot assemble the i386 probe (see $dir/probe.log)"
     elif ! "$dir/qemu-i386" "$dir/probe"; then
       why="$dir/qemu-i386 takes MAP_FIXED_NOREPLACE for a hint; 32-bit Wine cannot run under it"
+    elif ! unshare --user --map-root-user --mount true 2>/dev/null; then
+      why="this user cannot make a private user and mount namespace for binfmt_misc"
     else
       local version
       version=$("$dir/qemu-i386" --version | sed -n '1s/^qemu-i386 version \([^ ]*\).*/\1/p')
