@@ -44,33 +44,6 @@ constexpr NavLink NavLinks[] = {
 
 }  // namespace
 
-std::string EscapeHtml(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      case '\'':
-        escaped += "&#39;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
-
 std::string EscapeQuery(std::string_view text) {
   static constexpr char Hex[] = "0123456789ABCDEF";
   std::string escaped;

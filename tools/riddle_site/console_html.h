@@ -4,11 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace riddle_site {
+#include "html_escape.h"
 
-// text with &, <, >, " and ' written as entities: safe between tags and
-// inside quoted attribute values.
-std::string EscapeHtml(std::string_view text);
+namespace riddle_site {
 
 // text as a URL query value (percent-encoded UTF-8).
 std::string EscapeQuery(std::string_view text);

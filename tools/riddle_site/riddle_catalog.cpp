@@ -4,6 +4,8 @@
 #include <charconv>
 #include <utility>
 
+#include "html_escape.h"
+
 namespace riddle_site {
 namespace {
 
@@ -23,33 +25,6 @@ int IdFromPath(std::string_view path) {
     return -1;
   }
   return id;
-}
-
-// Enough escaping to show a requested path back inside a page.
-std::string EscapeHtml(std::string_view text) {
-  std::string escaped;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '\'':
-        escaped += "&#39;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
 }
 
 std::string PageHead(std::string_view title) {
