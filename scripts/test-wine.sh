@@ -2,7 +2,8 @@
 # The Windows DLLs run for real: after the Linux build (build/release) and
 # the Windows builds (build/win32, build/win64), plays the end-to-end
 # scenarios through each DLL under Wine, compares the files both sides
-# write, and answers the update offer on a virtual display. The screenshot
+# write, races each DLL's ledger writes against a sign-in thread, and
+# answers the update offer on a virtual display. The screenshot
 # of the question is saved in build/wine-artifacts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -47,6 +48,25 @@ fi
 # runs on the virtual display below get a server of their own.
 build/release/tests/game_tests --gtest_brief=1 \
   --gtest_filter='Scenarios/EndToEnd.Plays/Win*:WindowsProduct.*:SameFiles.*:UpdateOffer.WithoutADisplay*'
+
+# The ledger shared with a sign-in module: 2,000 wrong guesses on the
+# host's thread against 2,000 sign-ins on another, each DLL beside the
+# program in a folder of its own (tests/wine/ledger_race.cpp).
+for entry in "${started_prefixes[@]}"; do
+  arch=${entry%%:*} prefix=${entry#*:}
+  race_folder=$(mktemp -d)
+  cp "$(dirname "$prefix")/tests/wine/ledger_race.exe" "$(dirname "$prefix")/zorvane.dll" \
+    "$race_folder/"
+  echo "Ledger race, $arch DLL (rounds, sign-ins lost, charges lost, balances missing," \
+    "temporaries left):"
+  if ! wine_run "$arch" "$prefix" "$race_folder/ledger_race.exe" race 2000; then
+    rm -rf "$race_folder"
+    echo "FAIL: the $arch DLL lost ledger updates or balances" >&2
+    exit 1
+  fi
+  rm -rf "$race_folder"
+done
+
 for entry in "${started_prefixes[@]}"; do
   wine_server "${entry%%:*}" "${entry#*:}" -k 2>/dev/null || true
   wine_server "${entry%%:*}" "${entry#*:}" -w 2>/dev/null || true

@@ -30,9 +30,14 @@ bool MayPlay(TextView group, TextView member) {
   return IsAbovePlayThreshold(ReadBalance(group, member));
 }
 
+// The new balance is made from the stored one in the same read that the
+// write edits: a sign-in that changes this member's balance meanwhile is
+// added to, not overwritten.
 void AdjustBalance(TextView group, TextView member, std::int32_t delta) {
-  const double balance = ReadBalance(group, member) + delta;
-  WriteSetting(LedgerFilePath(group), LedgerSection(member, group), BalanceKey, ToText(balance));
+  ChangeSharedSetting(LedgerFilePath(group), LedgerSection(member, group), BalanceKey,
+                      [delta](const Text& stored) -> std::optional<Text> {
+                        return ToText(ToNumber(stored) + delta);
+                      });
 }
 
 }  // namespace zorvane

@@ -185,8 +185,8 @@ int Race(int rounds) {
   }
   const int leftovers = Leftovers();
   std::printf("race %d %d %d %d %d\n", rounds, signIn.lost, lostCharges, missing, leftovers);
-  const bool sound = missing == 0 && leftovers == 0 && signIn.lost * 100 < rounds &&
-                     lostCharges * 100 < rounds;
+  const bool sound =
+      missing == 0 && leftovers == 0 && signIn.lost * 100 < rounds && lostCharges * 100 < rounds;
   return sound ? 0 : 1;
 }
 
