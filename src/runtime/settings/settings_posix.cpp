@@ -199,6 +199,13 @@ ReplaceResult WriteOnce(const std::string& path, TextView section, std::optional
       (file.state == SettingsFile::State::Missing && !FolderExists(file.path))) {
     return ReplaceResult::Failed;
   }
+  // A read that ends at another size than the file had when it was opened
+  // met a writer rewriting the file in place, and may hold half of each
+  // version; it is never written back, even on the last attempt.
+  if (file.state == SettingsFile::State::Read &&
+      file.bytes.view().size() != static_cast<std::size_t>(file.info.st_size)) {
+    return keepOthersChanges ? ReplaceResult::ChangedMeanwhile : ReplaceResult::Failed;
+  }
   const Document document(file.bytes.view());
   std::optional<std::string> sectionName, keyName, newValue;
   if (!Convert(document, section, sectionName) || !Convert(document, key, keyName)) {
