@@ -6,6 +6,8 @@
 // and a write keeps the file's encoding.
 #include <unistd.h>
 
+#include <mutex>
+
 #include "runtime/native_path.h"
 #include "runtime/settings/ini_document.h"
 #include "runtime/settings/setting_sections.h"
@@ -245,8 +247,17 @@ ReplaceResult WriteOnce(const std::string& path, TextView section, std::optional
 // attempt writes whatever happens meanwhile: our own change must land.
 constexpr int WriteAttempts = 8;
 
+// The private-profile API that this engine stands in for serialises its
+// calls within the process, and so do these writes: threads of one process
+// never lose each other's updates. Recursive, since a change may write.
+std::recursive_mutex& WriteLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
 bool WriteKeepingOthersChanges(const std::string& path, TextView section,
                                std::optional<TextView> key, const NewValue& value) {
+  const std::lock_guard<std::recursive_mutex> hold(WriteLock());
   for (int attempt = 1;; ++attempt) {
     const ReplaceResult result = WriteOnce(path, section, key, value, attempt < WriteAttempts);
     if (result != ReplaceResult::ChangedMeanwhile) {

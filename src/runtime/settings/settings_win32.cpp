@@ -1,10 +1,14 @@
 // Settings files through the Win32 private-profile API. Writes go to a copy
 // of the file beside it, which then takes the original's place in one
 // rename, so that a failed or interrupted write never leaves half a file
-// behind. Other writers of the same file (the sign-in module, often on
-// another thread of the host) are never overwritten: the rename happens
-// only while the file is still the one copied, and the name never goes
-// missing in between.
+// behind; the rename happens only while the file is still the one copied,
+// and the name never goes missing in between.
+//
+// A file that other modules of the host write through the API too (the
+// sign-in module's ledger, often from another thread) is changed with one
+// call of the API instead: the API serialises its calls within the process,
+// while a replaced file can still lose a write that the API loaded before
+// the rename and saved after it.
 #include <windows.h>
 
 #include <functional>
@@ -271,9 +275,13 @@ EditResult WriteThroughApi(const Text& file, const Text& section, const std::opt
              : EditResult::Failed;
 }
 
-Text ReadThroughApi(const Text& file, const Text& section, const Text& key) {
+// An empty fallback is passed as a null pointer, which the API reads as "".
+Text ReadThroughApi(const Text& file, const Text& section, const Text& key,
+                    const Text& fallback = Text()) {
   Text buffer(SettingBufferSize, '\0');
-  ::GetPrivateProfileStringA(section.c_str(), key.c_str(), nullptr, buffer.data(),
+  // The API's count is not needed: the buffer always ends in a NUL.
+  ::GetPrivateProfileStringA(section.c_str(), key.c_str(),
+                             fallback.empty() ? nullptr : fallback.c_str(), buffer.data(),
                              SettingBufferSize, file.c_str());
   return Text(buffer.c_str());
 }
@@ -285,16 +293,8 @@ Text ReadSetting(TextView fileName, TextView section, TextView key, TextView def
   if (!names) {
     return Text();
   }
-  const Text file(names->fileName);
-  const Text sectionName(names->section);
-  const Text keyName(names->key);
-  const Text fallback(UpToNul(defaultText));
-  Text buffer(SettingBufferSize, '\0');
-  // The API's count is not needed: the buffer always ends in a NUL.
-  ::GetPrivateProfileStringA(sectionName.c_str(), keyName.c_str(),
-                             fallback.empty() ? nullptr : fallback.c_str(), buffer.data(),
-                             SettingBufferSize, file.c_str());
-  return Text(buffer.c_str());
+  return ReadThroughApi(Text(names->fileName), Text(names->section), Text(names->key),
+                        Text(UpToNul(defaultText)));
 }
 
 bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> key,
@@ -322,9 +322,9 @@ bool ChangeSharedSetting(TextView fileName, TextView section, TextView key,
   if (file.empty() || !IsSafeSettingWrite(sectionName, keyName, TextView())) {
     return false;
   }
-  // The value is read through the API between two reads of the whole file
-  // that must agree, and the file is checked again right before the write,
-  // so that the value comes from the version that the write edits.
+  // The value is read through the API between two reads of the whole file,
+  // the second right before the write. When they differ, another writer came
+  // in between, and the change starts again from its version.
   for (int attempt = 1;; ++attempt) {
     const std::optional<FileVersion> read = ReadVersion(file);
     if (!read) {
