@@ -2,7 +2,8 @@
 # The release kit and the riddle site for Windows: makes the kit from the
 # DLL's build (build/win32), checks what it holds, and under Wine checks the
 # site's errors and plays a game on it with the Linux module, which the
-# Linux build (build/release) must have made.
+# Linux build (build/release) must have made. The site is a 32-bit program,
+# run natively or on the emulated route (wine32_route in scripts/wine.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -36,22 +37,13 @@ if i686-w64-mingw32-objdump -p "$dir/zorvane-site.exe" | grep -i 'DLL Name' |
   fail "zorvane-site.exe needs DLLs that Windows lacks"
 fi
 
-echo "== The site under Wine"
+# Where the kernel refuses 32-bit programs, the stage starts again (the kit
+# made already) on the emulated route.
 ensure_wine
-# The kit's site is a 32-bit program. A kernel without 32-bit support runs
-# no 32-bit Wine; there the same site, built as a 64-bit program, stands in.
+wine32_route scripts/test-kit.sh "$@" || exit 1
+echo "== The site under Wine ($ZORVANE_WINE32_ROUTE)"
 arch=win32
 exe=$dir/zorvane-site.exe
-if ! wine_runs win32; then
-  echo "note: this machine runs no 32-bit programs; trying the site built for 64-bit Windows"
-  configure_and_build build/win64-site -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DZORVANE_WINDOWS_SITE=ON \
-    -DZORVANE_TESTS=OFF -DZORVANE_BENCH=OFF -DZORVANE_HTTPLIB_DIR="$PWD/build/httplib/include"
-  arch=win64
-  mkdir -p "$work/win64"
-  cp build/win64-site/tools/riddle_site/zorvane-site.exe "$dir/riddles.tsv" "$work/win64/"
-  exe=$work/win64/zorvane-site.exe
-fi
 # The prefix of the DLL's build tree, which the other Wine stages use too.
 prefix=build/$arch/wine-prefix
 wine_prefix "$arch" "$prefix"

@@ -3,21 +3,28 @@
 # the Windows builds (build/win32, build/win64), plays the end-to-end
 # scenarios through each DLL under Wine, compares the files both sides
 # write, races each DLL's ledger writes against a sign-in thread, and
-# answers the update offer on a virtual display. The screenshot
-# of the question is saved in build/wine-artifacts.
+# answers the update offer on a virtual display. The 32-bit DLL
+# runs natively where the kernel runs i386 programs and through qemu-i386
+# where it does not (wine32_route in scripts/wine.sh); no Windows run may be
+# skipped. Ends with a line per DLL: passed, failed and skipped runs. The
+# screenshots of the question and the test reports are saved in
+# build/wine-artifacts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 source scripts/wine.sh
 ensure_wine
+wine32_route scripts/test-wine.sh "$@" || exit 1
 
 export ZORVANE_WINE_ARTIFACTS=$PWD/build/wine-artifacts
-started_prefixes=()
+mkdir -p "$ZORVANE_WINE_ARTIFACTS"
+rm -f "$ZORVANE_WINE_ARTIFACTS"/*.xml
+archs=(win64 win32)
 xvfb_pid=""
 cleanup() {
-  local entry
-  for entry in "${started_prefixes[@]}"; do
-    wine_server "${entry%%:*}" "${entry#*:}" -k 2>/dev/null || true
+  local arch
+  for arch in "${archs[@]}"; do
+    wine_server "$arch" "build/$arch/wine-prefix" -k 2>/dev/null || true
   done
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
@@ -25,52 +32,60 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Each DLL whose Wine can run here, with a prefix in its build tree.
-for arch in win64 win32; do
-  build=build/$arch
+for arch in "${archs[@]}"; do
   if ! wine_runs "$arch"; then
-    echo "NOTE: this machine cannot run $arch programs (the kernel refuses them);" \
-      "the $arch DLL is checked by scripts/check-exports.sh only."
-    continue
+    echo "FAIL: $arch Wine does not start here" >&2
+    exit 1
   fi
-  wine_prefix "$arch" "$build/wine-prefix"
-  started_prefixes+=("$arch:$build/wine-prefix")
-  variable=ZORVANE_$(echo "$arch" | tr a-z A-Z)_BUILD
-  export "$variable=$PWD/$build"
+  wine_prefix "$arch" "build/$arch/wine-prefix"
 done
-if [ ${#started_prefixes[@]} -eq 0 ]; then
-  echo "FAIL: no Windows DLL can run under Wine here" >&2
-  exit 1
-fi
+
+# run_tests ARCH REPORT FILTER: the game tests in FILTER with ARCH's DLL
+# alone, so that each DLL's runs are counted apart; the results go to
+# REPORT.xml. A failure is remembered and the stage goes on.
+failed=0
+run_tests() {
+  local arch=$1 report=$ZORVANE_WINE_ARTIFACTS/$2.xml filter=$3
+  local variable
+  variable=ZORVANE_$(echo "$arch" | tr '[:lower:]' '[:upper:]')_BUILD
+  env -u ZORVANE_WIN32_BUILD -u ZORVANE_WIN64_BUILD "$variable=$PWD/build/$arch" \
+    build/release/tests/game_tests --gtest_brief=1 --gtest_output="xml:$report" \
+    --gtest_filter="$filter" || failed=1
+}
+
+# Name parts of each DLL's tests: Win64 or Win32.
+part() { echo "Win${1#win}"; }
 
 # Without a display first. Programs that share a wineserver also share its
 # desktop, made by the first of them with or without a display, so the
-# runs on the virtual display below get a server of their own.
-build/release/tests/game_tests --gtest_brief=1 \
-  --gtest_filter='Scenarios/EndToEnd.Plays/Win*:WindowsProduct.*:SameFiles.*:UpdateOffer.WithoutADisplay*'
+# runs on the virtual display below get a server of their own. The files
+# that both sides write are compared with the 64-bit DLL.
+for arch in "${archs[@]}"; do
+  filter="Scenarios/EndToEnd.Plays/$(part "$arch")*:WindowsProduct.*"
+  filter+=":Windows/UpdateOffer.WithoutADisplay*/$(part "$arch")"
+  [ "$arch" = win64 ] && filter+=":SameFiles.*"
+  run_tests "$arch" "$arch-no-display" "$filter"
+done
 
 # The ledger shared with a sign-in module: 2,000 wrong guesses on the
 # host's thread against 2,000 sign-ins on another, each DLL beside the
 # program in a folder of its own (tests/wine/ledger_race.cpp).
-for entry in "${started_prefixes[@]}"; do
-  arch=${entry%%:*} prefix=${entry#*:}
+for arch in "${archs[@]}"; do
   race_folder=$(mktemp -d)
-  cp "$(dirname "$prefix")/tests/wine/ledger_race.exe" "$(dirname "$prefix")/zorvane.dll" \
-    "$race_folder/"
+  cp "build/$arch/tests/wine/ledger_race.exe" "build/$arch/zorvane.dll" "$race_folder/"
   echo "Ledger race, $arch DLL (rounds, sign-ins lost, charges lost, balances missing," \
     "temporaries left):"
-  if ! wine_run "$arch" "$prefix" "$race_folder/ledger_race.exe" race 2000; then
-    rm -rf "$race_folder"
+  if ! wine_run "$arch" "build/$arch/wine-prefix" "$race_folder/ledger_race.exe" race 2000; then
     echo "FAIL: the $arch DLL lost ledger updates or balances" >&2
-    exit 1
+    failed=1
   fi
   rm -rf "$race_folder"
 done
 
-for entry in "${started_prefixes[@]}"; do
-  wine_server "${entry%%:*}" "${entry#*:}" -k 2>/dev/null || true
-  wine_server "${entry%%:*}" "${entry#*:}" -w 2>/dev/null || true
-  wine_prefix "${entry%%:*}" "${entry#*:}"
+for arch in "${archs[@]}"; do
+  wine_server "$arch" "build/$arch/wine-prefix" -k 2>/dev/null || true
+  wine_server "$arch" "build/$arch/wine-prefix" -w 2>/dev/null || true
+  wine_prefix "$arch" "build/$arch/wine-prefix"
 done
 
 # A virtual display on the first free number from 90 on.
@@ -85,5 +100,37 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 export ZORVANE_WINE_DISPLAY=":$display"
-build/release/tests/game_tests --gtest_brief=1 \
-  --gtest_filter='UpdateOffer.*-UpdateOffer.WithoutADisplay*'
+for arch in "${archs[@]}"; do
+  run_tests "$arch" "$arch-display" \
+    "Windows/UpdateOffer.*/$(part "$arch")-Windows/UpdateOffer.WithoutADisplay*"
+done
+
+# The results of ARCH's tests from its reports; a run that left no report
+# (a crash) counts as one failure.
+summarize() {
+  local arch=$1 passed=0 failures=0 skipped=0 report cases
+  for report in "$ZORVANE_WINE_ARTIFACTS/$arch-no-display.xml" \
+    "$ZORVANE_WINE_ARTIFACTS/$arch-display.xml"; do
+    if [ ! -f "$report" ]; then
+      failures=$((failures + 1))
+      continue
+    fi
+    cases=$(grep '<testcase ' "$report" || true)
+    # A test that passed is one element; one that failed holds its failures.
+    passed=$((passed + $(grep 'result="completed"' <<<"$cases" | grep -c '/>$' || true)))
+    failures=$((failures + $(grep 'result="completed"' <<<"$cases" | grep -vc '/>$' || true)))
+    skipped=$((skipped + $(grep -c 'result="skipped"' <<<"$cases" || true)))
+  done
+  local name="Windows x86_64" route=wine64
+  if [ "$arch" = win32 ]; then
+    name="Windows i686"
+    route=$ZORVANE_WINE32_ROUTE
+    [ "$route" = native ] && route="wine32, native"
+  fi
+  echo "$name ($route): $passed passed, $failures failed, $skipped skipped"
+  [ "$failures" -eq 0 ] && [ "$skipped" -eq 0 ] && [ "$passed" -gt 0 ]
+}
+for arch in "${archs[@]}"; do
+  summarize "$arch" || failed=1
+done
+exit "$failed"

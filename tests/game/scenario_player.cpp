@@ -104,11 +104,19 @@ std::vector<std::string> ScenarioPlayer::TakeRequests() {
 }
 
 void ScenarioPlayer::SiteDown() {
+  if (!backend_.HasTestingSeam()) {
+    site_.Close();
+    return;
+  }
   const std::string nowhere = UnreachableSiteBase();
   backend_.PointAt(nowhere, nowhere + "/update.html");
 }
 
 void ScenarioPlayer::SiteUp() {
+  if (!backend_.HasTestingSeam()) {
+    site_.Reopen();
+    return;
+  }
   backend_.PointAt(site_.base(), site_.base() + "/update.html");
 }
 

@@ -54,7 +54,9 @@ class ScenarioPlayer {
   std::vector<std::string> TakeRequests();
 
   // Points a module with the testing seam at an address where nothing
-  // listens, or back at the site.
+  // listens, or back at the site. A module without the seam (the product)
+  // asks the site at its built-in address, which the test site holds: that
+  // site stops listening, and listens again.
   void SiteDown();
   void SiteUp();
 

@@ -63,9 +63,6 @@ class EndToEnd : public ::testing::TestWithParam<EndToEndParam> {
         GTEST_SKIP() << kind.buildVariable << " names no Windows build";
       }
       if (kind.product) {
-        if (scenario.needsTestingSeam) {
-          GTEST_SKIP() << "the product DLL cannot be pointed at another site";
-        }
         const std::optional<int> compiledIn = CompiledInSitePort(*build);
         ASSERT_TRUE(compiledIn.has_value()) << "no loopback riddle site in " << *build;
         port = *compiledIn;

@@ -228,20 +228,17 @@ void UnloadAndReload(ScenarioPlayer& p) {
 
 const std::vector<Scenario>& Scenarios() {
   static const std::vector<Scenario> scenarios = {
-      {"TwentyRiddlesInTwoGroups", false, {}, TwentyRiddlesInTwoGroups},
-      {"RefusalsOtherMessageTypesAndNullArguments",
-       false,
-       {},
-       RefusalsOtherMessageTypesAndNullArguments},
-      {"UnsafeGroupsAndMembers", false, {}, UnsafeGroupsAndMembers},
-      {"SiteDownAndBack", true, {}, SiteDownAndBack},
-      {"LedgerChangedBetweenEvents", false, {}, LedgerChangedBetweenEvents},
-      {"GbkRunFolderAndHostName", false, {"运行目录籠", "主机程序籠.exe"}, GbkRunFolderAndHostName},
+      {"TwentyRiddlesInTwoGroups", {}, TwentyRiddlesInTwoGroups},
+      {"RefusalsOtherMessageTypesAndNullArguments", {}, RefusalsOtherMessageTypesAndNullArguments},
+      {"UnsafeGroupsAndMembers", {}, UnsafeGroupsAndMembers},
+      {"SiteDownAndBack", {}, SiteDownAndBack},
+      {"LedgerChangedBetweenEvents", {}, LedgerChangedBetweenEvents},
+      {"GbkRunFolderAndHostName", {"运行目录籠", "主机程序籠.exe"}, GbkRunFolderAndHostName},
       // Below "Z:\tmp\zorvane-test-XXXXXX\", 187 more characters make the
       // run directory 214 characters long and its ledger's path 238.
-      {"DeepRunFolder", false, {std::string(187, 'd')}, DeepRunFolder},
-      {"ZorvaneBeforeInfo", false, {}, ZorvaneBeforeInfo},
-      {"UnloadAndReload", false, {}, UnloadAndReload},
+      {"DeepRunFolder", {std::string(187, 'd')}, DeepRunFolder},
+      {"ZorvaneBeforeInfo", {}, ZorvaneBeforeInfo},
+      {"UnloadAndReload", {}, UnloadAndReload},
   };
   return scenarios;
 }

@@ -12,8 +12,6 @@ namespace zorvane::testing {
 
 struct Scenario {
   std::string name;
-  // Points the module at another site mid-game, which only the test build can.
-  bool needsTestingSeam = false;
   RunPlace place;
   void (*play)(ScenarioPlayer& player) = nullptr;
 };

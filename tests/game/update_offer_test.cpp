@@ -1,4 +1,4 @@
-// The update offer of the Windows DLL under Wine: a real message box on a
+// The update offer of each Windows DLL under Wine: a real message box on a
 // virtual display (given in ZORVANE_WINE_DISPLAY), answered with xdotool.
 // Yes hands exactly the link to the shell, which Wine passes on to xdg-open;
 // No opens nothing; without a display the question answers No at once.
@@ -22,12 +22,15 @@ namespace {
 
 const std::string Link = "http://127.0.0.1:9/zorvane-1.2.html";
 
-class UpdateOffer : public ::testing::Test {
+// The DLL's Wine architecture: win64 or win32.
+class UpdateOffer : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    build_ = WindowsBuildFromEnvironment("ZORVANE_WIN64_BUILD");
+    const std::string variable =
+        GetParam() == "win64" ? "ZORVANE_WIN64_BUILD" : "ZORVANE_WIN32_BUILD";
+    build_ = WindowsBuildFromEnvironment(variable.c_str());
     if (!build_) {
-      GTEST_SKIP() << "ZORVANE_WIN64_BUILD names no Windows build";
+      GTEST_SKIP() << variable << " names no Windows build";
     }
     const char* display = std::getenv("ZORVANE_WINE_DISPLAY");
     display_ = display ? display : "";
@@ -42,9 +45,9 @@ class UpdateOffer : public ::testing::Test {
   // The title of the question, as X shows it (UTF-8).
   std::filesystem::path title() const { return fakes_.folder() / "title.txt"; }
 
-  // The test build of the 64-bit DLL, pointed at the update page.
+  // The test build of the DLL, pointed at the update page.
   std::unique_ptr<ScenarioBackend> StartModule() {
-    std::unique_ptr<ScenarioBackend> backend = MakeWineBackend(*build_, "win64", false);
+    std::unique_ptr<ScenarioBackend> backend = MakeWineBackend(*build_, GetParam(), false);
     backend->Start({});
     backend->PointAt(server_.base(), server_.base() + "/update.html");
     return backend;
@@ -71,7 +74,7 @@ class UpdateOffer : public ::testing::Test {
   FakePrograms fakes_;
 };
 
-TEST_F(UpdateOffer, YesHandsExactlyTheLinkToTheBrowser) {
+TEST_P(UpdateOffer, YesHandsExactlyTheLinkToTheBrowser) {
   if (display_.empty()) {
     GTEST_SKIP() << "ZORVANE_WINE_DISPLAY names no display";
   }
@@ -79,7 +82,8 @@ TEST_F(UpdateOffer, YesHandsExactlyTheLinkToTheBrowser) {
   std::string screenshot;
   if (const char* artifacts = std::getenv("ZORVANE_WINE_ARTIFACTS")) {
     std::filesystem::create_directories(artifacts);
-    screenshot = (std::filesystem::path(artifacts) / "update-offer.png").string();
+    screenshot =
+        (std::filesystem::path(artifacts) / ("update-offer-" + GetParam() + ".png")).string();
     std::filesystem::remove(screenshot);
   }
   std::unique_ptr<ScenarioBackend> module = StartModule();
@@ -99,7 +103,7 @@ TEST_F(UpdateOffer, YesHandsExactlyTheLinkToTheBrowser) {
   }
 }
 
-TEST_F(UpdateOffer, NoOpensNothing) {
+TEST_P(UpdateOffer, NoOpensNothing) {
   if (display_.empty()) {
     GTEST_SKIP() << "ZORVANE_WINE_DISPLAY names no display";
   }
@@ -112,7 +116,7 @@ TEST_F(UpdateOffer, NoOpensNothing) {
   EXPECT_FALSE(WaitForFile(opened(), 5000));
 }
 
-TEST_F(UpdateOffer, WithoutADisplayTheQuestionAnswersNoAtOnce) {
+TEST_P(UpdateOffer, WithoutADisplayTheQuestionAnswersNoAtOnce) {
   ScopedEnvironmentVariable display("DISPLAY", std::nullopt);
   std::unique_ptr<ScenarioBackend> module = StartModule();
   const auto start = std::chrono::steady_clock::now();
@@ -121,6 +125,11 @@ TEST_F(UpdateOffer, WithoutADisplayTheQuestionAnswersNoAtOnce) {
   EXPECT_EQ(descriptor.rfind("Zorvane\r\n1.1\r\n", 0), 0u);
   EXPECT_FALSE(WaitForFile(opened(), 3000));
 }
+
+INSTANTIATE_TEST_SUITE_P(Windows, UpdateOffer, ::testing::Values("win64", "win32"),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           return "Win" + info.param.substr(3);
+                         });
 
 }  // namespace
 }  // namespace zorvane::testing

@@ -40,7 +40,13 @@ std::vector<RiddleChainLink> MakeRiddleChain(const std::string& firstPath, int c
 }
 
 RiddleSite::RiddleSite(int port) {
-  server_.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+  Listen(port);
+  port_ = server_->port();
+}
+
+void RiddleSite::Listen(int port) {
+  server_ = std::make_unique<LocalHttpServer>();
+  server_->server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
     std::lock_guard lock(mutex_);
     targets_.push_back(request.target);
     const auto page = pages_.find(request.path);
@@ -51,7 +57,17 @@ RiddleSite::RiddleSite(int port) {
     }
     response.set_content(page->second, "text/html");
   });
-  server_.Start(port);
+  server_->Start(port);
+}
+
+void RiddleSite::Close() {
+  server_.reset();
+}
+
+void RiddleSite::Reopen() {
+  if (!server_) {
+    Listen(port_);
+  }
 }
 
 void RiddleSite::SetPage(const std::string& path, const std::string& body) {

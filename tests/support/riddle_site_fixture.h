@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -43,8 +44,13 @@ class RiddleSite {
   void SetRiddle(const std::string& path, const Riddle& riddle);
   void SetChain(const std::vector<RiddleChainLink>& chain);
 
-  // "http://127.0.0.1:<port>"
-  std::string base() const { return server_.base(); }
+  // "http://127.0.0.1:<port>", open or closed.
+  std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+  // Stops listening, so that requests to the site's port are refused, and
+  // listens on the same port again; the pages and the requests stay.
+  void Close();
+  void Reopen();
 
   // Request targets (path and query) in the order they arrived.
   std::vector<std::string> RequestedTargets() const;
@@ -54,7 +60,10 @@ class RiddleSite {
   mutable std::mutex mutex_;
   std::map<std::string, std::string> pages_;
   std::vector<std::string> targets_;
-  LocalHttpServer server_;
+  int port_ = 0;
+  std::unique_ptr<LocalHttpServer> server_;
+
+  void Listen(int port);
 };
 
 // A loopback address where nothing listens: requests to it are refused.
