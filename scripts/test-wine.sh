@@ -2,7 +2,8 @@
 # The Windows DLLs run for real: after the Linux build (build/release) and
 # the Windows builds (build/win32, build/win64), plays the end-to-end
 # scenarios through each DLL under Wine, compares the files both sides
-# write, and answers the update offer on a virtual display. The 32-bit DLL
+# write, races each DLL's ledger writes against a sign-in thread, and
+# answers the update offer on a virtual display. The 32-bit DLL
 # runs natively where the kernel runs i386 programs and through qemu-i386
 # where it does not (wine32_route in scripts/wine.sh); no Windows run may be
 # skipped. Ends with a line per DLL: passed, failed and skipped runs. The
@@ -65,6 +66,22 @@ for arch in "${archs[@]}"; do
   [ "$arch" = win64 ] && filter+=":SameFiles.*"
   run_tests "$arch" "$arch-no-display" "$filter"
 done
+
+# The ledger shared with a sign-in module: 2,000 wrong guesses on the
+# host's thread against 2,000 sign-ins on another, each DLL beside the
+# program in a folder of its own (tests/wine/ledger_race.cpp).
+for arch in "${archs[@]}"; do
+  race_folder=$(mktemp -d)
+  cp "build/$arch/tests/wine/ledger_race.exe" "build/$arch/zorvane.dll" "$race_folder/"
+  echo "Ledger race, $arch DLL (rounds, sign-ins lost, charges lost, balances missing," \
+    "temporaries left):"
+  if ! wine_run "$arch" "build/$arch/wine-prefix" "$race_folder/ledger_race.exe" race 2000; then
+    echo "FAIL: the $arch DLL lost ledger updates or balances" >&2
+    failed=1
+  fi
+  rm -rf "$race_folder"
+done
+
 for arch in "${archs[@]}"; do
   wine_server "$arch" "build/$arch/wine-prefix" -k 2>/dev/null || true
   wine_server "$arch" "build/$arch/wine-prefix" -w 2>/dev/null || true

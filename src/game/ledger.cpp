@@ -32,14 +32,21 @@ bool MayPlay(TextView group, TextView member) {
   return IsAbovePlayThreshold(ReadBalance(group, member));
 }
 
+// The new balance is made from the stored one in the same read that the
+// write edits: a sign-in that changes this member's balance meanwhile is
+// added to, not overwritten.
 void AdjustBalance(TextView group, TextView member, std::int32_t delta) {
-  const double balance = ReadBalance(group, member) + delta;
-  // A stored balance beyond the largest double reads as infinity, whose text
-  // would read back as 0: the member's money stays as it was written.
-  if (!std::isfinite(balance)) {
-    return;
-  }
-  WriteSetting(LedgerFilePath(group), LedgerSection(member, group), BalanceKey, ToText(balance));
+  ChangeSharedSetting(LedgerFilePath(group), LedgerSection(member, group), BalanceKey,
+                      [delta](const Text& stored) -> std::optional<Text> {
+                        const double balance = ToNumber(stored) + delta;
+                        // A stored balance beyond the largest double reads as
+                        // infinity, whose text would read back as 0: the
+                        // member's money stays as it was written.
+                        if (!std::isfinite(balance)) {
+                          return std::nullopt;
+                        }
+                        return ToText(balance);
+                      });
 }
 
 }  // namespace zorvane

@@ -37,7 +37,8 @@ bool IsAbovePlayThreshold(double balance);
 bool MayPlay(TextView group, TextView member);
 
 // Reads the balance anew, adds delta and writes it back in the "%.13g" form
-// that the sign-in module reads. No bound is applied.
+// that the sign-in module reads, in one change of the file. No bound is
+// applied.
 void AdjustBalance(TextView group, TextView member, std::int32_t delta);
 
 }  // namespace zorvane

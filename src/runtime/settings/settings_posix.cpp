@@ -6,6 +6,8 @@
 // and a write keeps the file's encoding.
 #include <unistd.h>
 
+#include <mutex>
+
 #include "runtime/native_path.h"
 #include "runtime/settings/ini_document.h"
 #include "runtime/settings/setting_sections.h"
@@ -176,19 +178,54 @@ Text ReadSetting(TextView fileName, TextView section, TextView key, TextView def
 
 namespace {
 
+// The value a write sets: given, or made by a change from the value that
+// the file it edits holds.
+struct NewValue {
+  std::optional<TextView> given;
+  const ValueChange* change = nullptr;
+};
+
+// The value of key in section as ReadSetting returns it, the empty text when missing.
+Text CurrentValue(const Document& document, const std::string& section, const std::string& key) {
+  const std::optional<TextView> value =
+      ini::FindValue(document.text(), section, key, document.encoding());
+  return value ? Received(document.ToGbk(*value)) : Text();
+}
+
 // One read-edit-replace of the file at path, with the names and value
 // already checked.
 ReplaceResult WriteOnce(const std::string& path, TextView section, std::optional<TextView> key,
-                        std::optional<TextView> value, bool keepOthersChanges) {
+                        const NewValue& value, bool keepOthersChanges) {
   const SettingsFile file = ReadSettingsFile(path);
   if (file.state == SettingsFile::State::Unreadable ||
       (file.state == SettingsFile::State::Missing && !FolderExists(file.path))) {
     return ReplaceResult::Failed;
   }
+  // A read that ends at another size than the file had when it was opened
+  // met a writer rewriting the file in place, and may hold half of each
+  // version; it is never written back, even on the last attempt.
+  if (file.state == SettingsFile::State::Read &&
+      file.bytes.view().size() != static_cast<std::size_t>(file.info.st_size)) {
+    return keepOthersChanges ? ReplaceResult::ChangedMeanwhile : ReplaceResult::Failed;
+  }
   const Document document(file.bytes.view());
   std::optional<std::string> sectionName, keyName, newValue;
-  if (!Convert(document, section, sectionName) || !Convert(document, key, keyName) ||
-      !Convert(document, value, newValue)) {
+  if (!Convert(document, section, sectionName) || !Convert(document, key, keyName)) {
+    return ReplaceResult::Failed;
+  }
+  std::optional<TextView> given = value.given;
+  std::optional<Text> changed;
+  if (value.change != nullptr) {
+    changed = (*value.change)(CurrentValue(document, *sectionName, *keyName));
+    if (!changed) {
+      return ReplaceResult::Replaced;
+    }
+    if (!IsSafeSettingWrite(section, key, *changed)) {
+      return ReplaceResult::Failed;
+    }
+    given = WithoutLoneLeadByte(UpToNul(*changed));
+  }
+  if (!Convert(document, given, newValue)) {
     return ReplaceResult::Failed;
   }
   const std::optional<ini::Edit> edit =
@@ -210,6 +247,25 @@ ReplaceResult WriteOnce(const std::string& path, TextView section, std::optional
 // attempt writes whatever happens meanwhile: our own change must land.
 constexpr int WriteAttempts = 8;
 
+// The private-profile API that this engine stands in for serialises its
+// calls within the process, and so do these writes: threads of one process
+// never lose each other's updates. Recursive, since a change may write.
+std::recursive_mutex& WriteLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+bool WriteKeepingOthersChanges(const std::string& path, TextView section,
+                               std::optional<TextView> key, const NewValue& value) {
+  const std::lock_guard<std::recursive_mutex> hold(WriteLock());
+  for (int attempt = 1;; ++attempt) {
+    const ReplaceResult result = WriteOnce(path, section, key, value, attempt < WriteAttempts);
+    if (result != ReplaceResult::ChangedMeanwhile) {
+      return result == ReplaceResult::Replaced;
+    }
+  }
+}
+
 }  // namespace
 
 bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> key,
@@ -221,15 +277,16 @@ bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> k
     value = WithoutLoneLeadByte(UpToNul(*value));
   }
   const std::string path = NativePath(fileName);
-  if (path.empty()) {
+  return !path.empty() && WriteKeepingOthersChanges(path, section, key, {value});
+}
+
+bool ChangeSharedSetting(TextView fileName, TextView section, TextView key,
+                         const ValueChange& change) {
+  if (!IsSafeSettingWrite(section, key, TextView())) {
     return false;
   }
-  for (int attempt = 1;; ++attempt) {
-    const ReplaceResult result = WriteOnce(path, section, key, value, attempt < WriteAttempts);
-    if (result != ReplaceResult::ChangedMeanwhile) {
-      return result == ReplaceResult::Replaced;
-    }
-  }
+  const std::string path = NativePath(fileName);
+  return !path.empty() && WriteKeepingOthersChanges(path, section, key, {std::nullopt, &change});
 }
 
 std::vector<Text> ReadSectionNames(TextView fileName) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "runtime/convert.h"
 #include "runtime/gbk_to_utf8.h"
 #include "runtime/settings/setting_sections.h"
 #include "support/temp_dir.h"
@@ -229,6 +230,38 @@ TEST(Settings, FailedWriteLeavesTheFileAsItWas) {
       false));
   EXPECT_EQ(ReadFileBytes(file), original);
   EXPECT_EQ(CountEntries(folder), 1);
+}
+
+// Another writer (the sign-in module) changes the file between the read
+// that a change starts from and its write; the change starts again from the
+// other writer's version, so that both land.
+TEST(Settings, ChangeStartsFromTheVersionItWrites) {
+  struct Case {
+    const char* name;
+    const char* otherSection;  // what the other writer sets, once, mid-change
+    const char* otherValue;
+    const char* expectedBalance;
+    const char* expectedOther;
+  };
+  const Case cases[] = {
+      {"the same member signs in", "7--1", "130", "125", "125"},
+      {"another member signs in", "8--1", "40", "95", "40"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string file = dir.str() + "/ledger.ini";
+    WriteFileBytes(file, "[7--1]\r\n总共人民币=100\r\n[8--1]\r\n总共人民币=30\r\n");
+    int calls = 0;
+    EXPECT_TRUE(ChangeSharedSetting(file, "7--1", "总共人民币", [&](const Text& stored) {
+      if (calls++ == 0) {
+        EXPECT_TRUE(WriteSetting(file, c.otherSection, "总共人民币", c.otherValue));
+      }
+      return std::optional<Text>(ToText(ToNumber(stored) - 5));
+    }));
+    EXPECT_EQ(Read(file, "7--1", "总共人民币"), c.expectedBalance);
+    EXPECT_EQ(Read(file, c.otherSection, "总共人民币"), c.expectedOther);
+  }
 }
 
 TEST(SettingsFiles, CrOnlyFilesReadAndKeepTheirLineEnds) {

@@ -1,0 +1,227 @@
+// The ledger shared with a sign-in module in the same host process. Loads
+// zorvane.dll from its own folder, as a chat robot host does, with a ledger
+// of 50 members holding 2000 each. The host's event thread sends wrong
+// guesses through Zorvane, member after member, while a second thread, as a
+// sign-in module does, increments a sign-in counter through the
+// private-profile API: each of its updates starts while a guess is running,
+// at a random point of it.
+//
+//   ledger_race race ROUNDS   -> "race ROUNDS LOST-SIGN-INS LOST-CHARGES MISSING LEFTOVERS"
+//                                exit 0 when no balance went missing, no
+//                                temporary was left and each side lost
+//                                under 1 % of its updates
+//   ledger_race cost MEMBERS  -> "cost MEMBERS MICROSECONDS" per wrong guess (median of 200)
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ZorvaneFunction = const char*(__stdcall*)(const char*, const char*, const char*, const char*,
+                                                const char*);
+
+const std::string Group = "7001";
+constexpr int FirstMember = 200001;
+constexpr int RaceMembers = 50;
+constexpr int StartBalance = 2000;
+const std::string BalanceKey = "总共人民币";
+const std::string CounterKey = "签到次数";
+const std::string WrongGuessHead = "不好意思答错了~！再接再厉。。~！\r\n本次扣除：";
+
+std::string Folder;  // this program's folder, the host's run directory
+
+std::string LedgerPath() {
+  return Folder + "\\config\\签到数据" + Group + ".ini";
+}
+
+std::string Section(int member) {
+  return std::to_string(member) + "--" + Group;
+}
+
+std::string FolderOfProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return folder.substr(0, folder.find_last_of('\\'));
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+// A fresh ledger of members sections, CRLF lines as the sign-in module
+// writes them, and an open riddle for the group.
+void Prepare(int members) {
+  CreateDirectoryA((Folder + "\\config").c_str(), nullptr);
+  CreateDirectoryA((Folder + "\\Zorva").c_str(), nullptr);
+  std::string ledger;
+  for (int i = 0; i < members; ++i) {
+    ledger.append("[").append(Section(FirstMember + i)).append("]\r\n");
+    ledger.append(BalanceKey).append("=").append(std::to_string(StartBalance)).append("\r\n");
+    ledger.append(CounterKey).append("=0\r\n");
+  }
+  WriteWholeFile(LedgerPath(), ledger);
+  WriteWholeFile(Folder + "\\Zorva\\" + Group + ".ini",
+                 "[开始]\r\n结尾=/dmmy/19499.html\r\n答案=谜底\r\n");
+}
+
+std::string ReadKey(int member, const std::string& key) {
+  char value[64] = {};
+  GetPrivateProfileStringA(Section(member).c_str(), key.c_str(), "", value, sizeof value,
+                           LedgerPath().c_str());
+  return value;
+}
+
+ZorvaneFunction LoadGame() {
+  const HMODULE module = LoadLibraryA((Folder + "\\zorvane.dll").c_str());
+  if (module == nullptr) {
+    std::fprintf(stderr, "cannot load zorvane.dll\n");
+    std::exit(2);
+  }
+  return reinterpret_cast<ZorvaneFunction>(
+      reinterpret_cast<void*>(GetProcAddress(module, "Zorvane")));
+}
+
+// The penalty that a wrong-guess reply announces, or -1 for any other reply.
+int PenaltyOf(const char* reply) {
+  const std::string text = reply ? reply : "";
+  if (text.compare(0, WrongGuessHead.size(), WrongGuessHead) != 0) {
+    return -1;
+  }
+  return std::atoi(text.c_str() + WrongGuessHead.size());
+}
+
+long long Microseconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return now.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+// The sign-in side of the race. The thread waits for each guess to begin,
+// waits a random part of the last guess's duration and then reads and
+// rewrites its counter through the API, noting when the value it wrote
+// before is gone.
+struct SignIn {
+  HANDLE guessStarted = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  HANDLE signedIn = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  std::atomic<long long> lastGuessMicroseconds{1000};
+  int rounds = 0;
+  int lost = 0;
+
+  void Run() {
+    for (int i = 0; i < rounds; ++i) {
+      WaitForSingleObject(guessStarted, INFINITE);
+      const long long until = Microseconds() + std::rand() % (lastGuessMicroseconds + 1);
+      while (Microseconds() < until) {
+      }
+      const int counter = std::atoi(ReadKey(FirstMember, CounterKey).c_str());
+      lost += counter != i;
+      WritePrivateProfileStringA(Section(FirstMember).c_str(), CounterKey.c_str(),
+                                 std::to_string(i + 1).c_str(), LedgerPath().c_str());
+      SetEvent(signedIn);
+    }
+  }
+  static DWORD WINAPI Start(void* self) {
+    static_cast<SignIn*>(self)->Run();
+    return 0;
+  }
+};
+
+int Leftovers() {
+  int count = 0;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((Folder + "\\config\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    return 0;
+  }
+  do {
+    count += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return count - 1;  // the ledger itself
+}
+
+int Race(int rounds) {
+  Prepare(RaceMembers);
+  const ZorvaneFunction zorvane = LoadGame();
+  SignIn signIn;
+  signIn.rounds = rounds;
+  const HANDLE thread = CreateThread(nullptr, 0, SignIn::Start, &signIn, 0, nullptr);
+
+  std::vector<int> expected(RaceMembers, StartBalance);
+  int lostCharges = 0;
+  int missing = 0;
+  for (int i = 0; i < rounds; ++i) {
+    const int m = i % RaceMembers;
+    const std::string member = std::to_string(FirstMember + m);
+    SetEvent(signIn.guessStarted);
+    const long long start = Microseconds();
+    const int penalty = PenaltyOf(zorvane("猜一个", "2", Group.c_str(), member.c_str(), ""));
+    signIn.lastGuessMicroseconds = Microseconds() - start;
+    WaitForSingleObject(signIn.signedIn, INFINITE);
+    // A charge is lost when the balance afterwards is not the one before it
+    // less the penalty; a refused guess is one too.
+    const std::string balance = ReadKey(FirstMember + m, BalanceKey);
+    missing += balance.empty();
+    if (penalty < 0 || balance != std::to_string(expected[m] - penalty)) {
+      ++lostCharges;
+    }
+    expected[m] = std::atoi(balance.c_str());
+  }
+  WaitForSingleObject(thread, INFINITE);
+  signIn.lost += std::atoi(ReadKey(FirstMember, CounterKey).c_str()) != rounds;
+  for (int m = 0; m < RaceMembers; ++m) {
+    const std::string balance = ReadKey(FirstMember + m, BalanceKey);
+    missing += balance.empty();
+    lostCharges += !balance.empty() && balance != std::to_string(expected[m]);
+  }
+  const int leftovers = Leftovers();
+  std::printf("race %d %d %d %d %d\n", rounds, signIn.lost, lostCharges, missing, leftovers);
+  const bool sound =
+      missing == 0 && leftovers == 0 && signIn.lost * 100 < rounds && lostCharges * 100 < rounds;
+  return sound ? 0 : 1;
+}
+
+// The wrong guess of the last member in a ledger of members, alone.
+int Cost(int members) {
+  Prepare(members);
+  const ZorvaneFunction zorvane = LoadGame();
+  const std::string member = std::to_string(FirstMember + members - 1);
+  std::vector<long long> times;
+  for (int i = 0; i < 200; ++i) {
+    const long long start = Microseconds();
+    if (PenaltyOf(zorvane("猜一个", "2", Group.c_str(), member.c_str(), "")) < 0) {
+      std::printf("cost %d refused\n", members);
+      return 1;
+    }
+    times.push_back(Microseconds() - start);
+  }
+  std::nth_element(times.begin(), times.begin() + 100, times.end());
+  std::printf("cost %d %lld\n", members, times[100]);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Folder = FolderOfProgram();
+  const std::string mode = argc > 1 ? argv[1] : "";
+  const int count = argc > 2 ? std::atoi(argv[2]) : 0;
+  std::srand(GetTickCount());
+  if (mode == "race" && count > 0) {
+    return Race(count);
+  }
+  if (mode == "cost" && count > 0) {
+    return Cost(count);
+  }
+  std::fprintf(stderr, "usage: ledger_race race ROUNDS | cost MEMBERS\n");
+  return 2;
+}
