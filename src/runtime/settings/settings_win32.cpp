@@ -328,6 +328,9 @@ bool ChangeSharedSetting(TextView fileName, TextView section, TextView key,
   if (file.empty() || !IsSafeSettingWrite(sectionName, keyName, TextView())) {
     return false;
   }
+  // This write makes no copy, but the folder may still hold the copies of
+  // earlier writes that were killed.
+  SweepLeftoverTemporaries(file);
   // The value is read through the API between two reads of the whole file,
   // the second right before the write. When they differ, another writer came
   // in between, and the change starts again from its version.
