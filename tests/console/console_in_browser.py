@@ -221,7 +221,7 @@ def riddles(console):
     console.by_id(f"edit-{new_id}").click()
     save_riddle(console, {"question": "山外有山", "answer": "山"})
     console.wait_for_text("没有保存", "a bad riddle")
-    console.wait_for_text("the answer stands in its own question", "the reason of the refusal")
+    console.wait_for_text("谜底就在谜面里：照抄谜面就能猜中", "the reason of the refusal")
     console.screenshot("riddle-refused")
     expect(edited in console.riddle_page(new_id)[0], "a refused edit changed the riddle's page")
 

@@ -252,8 +252,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   RiddleStore riddles(options.riddleFile, std::move(loaded));
-  if (const std::optional<std::string> problem = CheckChain(riddles.entries())) {
-    std::cerr << "zorvane-site: bad riddle file: " << options.riddleFile << ": " << *problem
+  if (const std::optional<Reason> problem = CheckChain(riddles.entries())) {
+    std::cerr << "zorvane-site: bad riddle file: " << options.riddleFile << ": " << problem->english
               << "\n";
     return 1;
   }

@@ -15,9 +15,27 @@
 namespace riddle_site {
 namespace {
 
-// Literals in this file are GBK; the reasons are for an operator's terminal.
+// Literals in this file are GBK; the reasons are UTF-8, for an operator.
 std::string Utf8(const char8_t* text) {
   return reinterpret_cast<const char*>(text);
+}
+
+Reason Because(const char8_t* english, const char8_t* chinese) {
+  return {Utf8(english), Utf8(chinese)};
+}
+
+// A riddle's text as the reasons name it.
+struct TextName {
+  const char8_t* english;
+  const char8_t* chinese;
+};
+constexpr TextName QuestionName{u8"the question", u8"谜面"};
+constexpr TextName AnswerName{u8"the answer", u8"谜底"};
+constexpr TextName KindName{u8"the kind", u8"类别"};
+
+// The reason "<name><what>", e.g. "the answer holds a NUL byte".
+Reason About(const TextName& name, const char8_t* english, const char8_t* chinese) {
+  return {Utf8(name.english) + Utf8(english), Utf8(name.chinese) + Utf8(chinese)};
 }
 
 // The texts that the module cuts a page at. A riddle holding one would
@@ -39,7 +57,7 @@ constexpr std::string_view Blanks = " \t";
 
 struct Record {
   std::vector<std::string> fields;  // UTF-8, untrimmed
-  std::optional<std::string> problem;
+  std::optional<Reason> problem;
 };
 
 std::string_view Trim(std::string_view text) {
@@ -90,14 +108,16 @@ Record SplitCsv(std::string_view line) {
     if (start < line.size() && line[start] == '"') {
       at = start;
       if (!ReadQuoted(line, at, field)) {
-        record.problem = Utf8(
+        record.problem = Because(
             u8"a quoted text runs on past the end of the line (a line break "
-            u8"inside a text)");
+            u8"inside a text)",
+            u8"引号里的文字到行尾还没有结束（文字里有换行）");
         return record;
       }
       at = std::min(line.find_first_not_of(Blanks, at), line.size());
       if (at < line.size() && line[at] != ',') {
-        record.problem = Utf8(u8"text after the closing quote of a quoted text");
+        record.problem = Because(u8"text after the closing quote of a quoted text",
+                                 u8"引号里的文字结束后还有别的文字");
         return record;
       }
     } else {
@@ -149,7 +169,7 @@ constexpr std::string_view DeletedMark = "deleted";
 
 // The id column of a line: "<id>", "<id> deleted", or empty for a riddle
 // that gets the next free id.
-std::optional<int> ReadIdCell(std::string_view cell, bool& deleted, std::string& problem) {
+std::optional<int> ReadIdCell(std::string_view cell, bool& deleted, Reason& problem) {
   cell = Trim(cell);
   if (cell.empty()) {
     return std::nullopt;
@@ -160,58 +180,60 @@ std::optional<int> ReadIdCell(std::string_view cell, bool& deleted, std::string&
   deleted = rest == DeletedMark;
   if (digits.empty() || digits.starts_with('0') || digits.size() > 9 ||
       (!rest.empty() && !deleted)) {
-    problem = Utf8(u8"the id \"") + std::string(cell) +
-              Utf8(
-                  u8"\" is not a page number (1 to 999999999, no leading zero), "
-                  u8"optionally followed by \"deleted\"");
+    problem = {Utf8(u8"the id \"") + std::string(cell) +
+                   Utf8(u8"\" is not a page number (1 to 999999999, no leading zero), "
+                        u8"optionally followed by \"deleted\""),
+               Utf8(u8"编号“") + std::string(cell) +
+                   Utf8(u8"”不是页码（1 到 999999999，不以 0 开头），后面只能跟“deleted”")};
     return std::nullopt;
   }
   return std::stoi(std::string(digits));
 }
 
 // One text of a riddle in GBK, or the reason why it cannot be one.
-std::optional<std::string> GbkText(std::string_view utf8, const char8_t* name,
-                                   std::string& problem) {
+std::optional<std::string> GbkText(std::string_view utf8, const TextName& name, Reason& problem) {
   if (utf8.find_first_of("\r\n") != utf8.npos) {
-    problem = Utf8(name) + Utf8(u8" holds a line break");
+    problem = About(name, u8" holds a line break", u8"里有换行");
     return std::nullopt;
   }
   // The module reads a page only as far as its first NUL byte: one in a
   // question would cut off the answer and the link to the next page.
   if (utf8.find('\0') != utf8.npos) {
-    problem = Utf8(name) + Utf8(u8" holds a NUL byte");
+    problem = About(name, u8" holds a NUL byte", u8"里有 NUL 字节");
     return std::nullopt;
   }
   std::optional<std::string> gbk = Utf8ToGbk(utf8);
   if (!gbk) {
-    problem = Utf8(name) + Utf8(u8" is not valid UTF-8 or holds a character that GBK lacks");
+    problem = About(name, u8" is not valid UTF-8 or holds a character that GBK lacks",
+                    u8"不是有效的 UTF-8，或者有 GBK 里没有的字符");
   }
   return gbk;
 }
 
 // The riddle of a record, or the reason why the game could not play it.
-std::optional<RiddleText> CheckRiddle(const Record& record, std::string& problem) {
+std::optional<RiddleText> CheckRiddle(const Record& record, Reason& problem) {
   if (record.fields.size() < 2 || record.fields.size() > 3) {
-    problem = Utf8(u8"expected 2 or 3 texts (question, answer, kind), found ") +
-              std::to_string(record.fields.size());
+    const std::string found = std::to_string(record.fields.size());
+    problem = {Utf8(u8"expected 2 or 3 texts (question, answer, kind), found ") + found,
+               Utf8(u8"应有 2 或 3 项（谜面、谜底、类别），这里有 ") + found + Utf8(u8" 项")};
     return std::nullopt;
   }
   const std::string_view question = Trim(record.fields[0]);
   const std::string_view answer = Trim(record.fields[1]);
   const std::string_view kind = record.fields.size() == 3 ? Trim(record.fields[2]) : "";
   if (question.empty()) {
-    problem = Utf8(u8"the question is empty");
+    problem = About(QuestionName, u8" is empty", u8"是空的");
     return std::nullopt;
   }
   if (answer.empty()) {
-    problem = Utf8(u8"the answer is empty");
+    problem = About(AnswerName, u8" is empty", u8"是空的");
     return std::nullopt;
   }
-  const std::optional<std::string> gbkQuestion = GbkText(question, u8"the question", problem);
+  const std::optional<std::string> gbkQuestion = GbkText(question, QuestionName, problem);
   const std::optional<std::string> gbkAnswer =
-      gbkQuestion ? GbkText(answer, u8"the answer", problem) : std::nullopt;
+      gbkQuestion ? GbkText(answer, AnswerName, problem) : std::nullopt;
   const std::optional<std::string> gbkKind =
-      gbkAnswer ? GbkText(kind, u8"the kind", problem) : std::nullopt;
+      gbkAnswer ? GbkText(kind, KindName, problem) : std::nullopt;
   if (!gbkKind) {
     return std::nullopt;
   }
@@ -220,11 +242,13 @@ std::optional<RiddleText> CheckRiddle(const Record& record, std::string& problem
     riddle.question += "（" + *gbkKind + "）";
   }
   for (const PageMarker& marker : PageMarkers) {
-    for (const auto& [text, name] : {std::pair{&riddle.question, u8"the question"},
-                                     std::pair{&riddle.answer, u8"the answer"}}) {
+    for (const auto& [text, name] :
+         {std::pair{&riddle.question, QuestionName}, std::pair{&riddle.answer, AnswerName}}) {
       if (ContainsGbk(*text, marker.gbk)) {
-        problem = Utf8(name) + Utf8(u8" holds \"") + Utf8(marker.shown) +
-                  Utf8(u8"\", at which the module cuts the riddle's page");
+        problem = {Utf8(name.english) + Utf8(u8" holds \"") + Utf8(marker.shown) +
+                       Utf8(u8"\", at which the module cuts the riddle's page"),
+                   Utf8(name.chinese) + Utf8(u8"里有“") + Utf8(marker.shown) +
+                       Utf8(u8"”，模块在这里截断谜语页面")};
         return std::nullopt;
       }
     }
@@ -232,25 +256,29 @@ std::optional<RiddleText> CheckRiddle(const Record& record, std::string& problem
   // The module takes the page's first "<h3>谜底：" for the answer's heading,
   // and the question's heading comes first.
   if (ContainsGbk(riddle.question, "谜底：")) {
-    problem = Utf8(u8"the question holds \"谜底：\", where the module takes the answer to start");
+    problem = Because(u8"the question holds \"谜底：\", where the module takes the answer to start",
+                      u8"谜面里有“谜底：”，模块从这里开始取谜底");
     return std::nullopt;
   }
   switch (SettingsRoundTrip(riddle.answer)) {
     case RoundTrip::Same:
       break;
     case RoundTrip::Changed:
-      problem = Utf8(
+      problem = Because(
           u8"the answer does not read back as written from a settings file, where the module "
-          u8"keeps it: no guess could win");
+          u8"keeps it: no guess could win",
+          u8"谜底写进设置文件（模块存谜底的地方）后读回来就变了：谁也猜不中");
       return std::nullopt;
     case RoundTrip::Unchecked:
-      problem = Utf8(
+      problem = Because(
           u8"the answer could not be checked: no settings file could be written in "
-          u8"the temporary folder");
+          u8"the temporary folder",
+          u8"无法检查谜底：临时文件夹里写不了设置文件");
       return std::nullopt;
   }
   if (ContainsGbk(riddle.question, riddle.answer)) {
-    problem = Utf8(u8"the answer stands in its own question: copying the question would win");
+    problem = Because(u8"the answer stands in its own question: copying the question would win",
+                      u8"谜底就在谜面里：照抄谜面就能猜中");
     return std::nullopt;
   }
   return riddle;
@@ -286,14 +314,15 @@ LoadedRiddles ParseRiddles(std::string_view content, RiddleFileFormat format) {
         continue;
       }
     }
-    std::string problem = record.problem.value_or("");
+    Reason problem = record.problem.value_or(Reason());
     RiddleEntry entry;
     if (problem.empty() && loaded.hasIds) {
       entry.id = ReadIdCell(record.fields[0], entry.deleted, problem);
       record.fields.erase(record.fields.begin());
       if (entry.id && !seenIds.insert(*entry.id).second) {
-        problem = Utf8(u8"the id ") + std::to_string(*entry.id) +
-                  Utf8(u8" is given to an earlier riddle too");
+        const std::string id = std::to_string(*entry.id);
+        problem = {Utf8(u8"the id ") + id + Utf8(u8" is given to an earlier riddle too"),
+                   Utf8(u8"编号 ") + id + Utf8(u8" 前面已经有谜语用了")};
       }
     }
     std::optional<RiddleText> riddle;
@@ -318,7 +347,7 @@ LoadedRiddles ParseRiddles(std::string_view content, RiddleFileFormat format) {
 }
 
 std::optional<RiddleText> CheckRiddleTexts(std::string_view question, std::string_view answer,
-                                           std::string_view kind, std::string& problem) {
+                                           std::string_view kind, Reason& problem) {
   Record record;
   record.fields = {std::string(question), std::string(answer), std::string(kind)};
   return CheckRiddle(record, problem);
@@ -385,7 +414,9 @@ LoadedRiddles LoadRiddleFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     LoadedRiddles unread;
-    unread.problem = RiddleFileProblem{0, Utf8(u8"cannot be read: ") + std::strerror(errno)};
+    const std::string error = std::strerror(errno);
+    unread.problem =
+        RiddleFileProblem{0, {Utf8(u8"cannot be read: ") + error, Utf8(u8"读不了：") + error}};
     unread.problems = {*unread.problem};
     return unread;
   }
@@ -399,7 +430,7 @@ LoadedRiddles LoadRiddleFile(const std::string& path) {
     }
   }
   if (!loaded.problem && loaded.riddles.empty()) {
-    loaded.problem = RiddleFileProblem{0, Utf8(u8"holds no riddles")};
+    loaded.problem = RiddleFileProblem{0, Because(u8"holds no riddles", u8"没有谜语")};
     loaded.problems = {*loaded.problem};
   }
   return loaded;
@@ -407,9 +438,9 @@ LoadedRiddles LoadRiddleFile(const std::string& path) {
 
 std::string DescribeProblem(const std::string& path, const RiddleFileProblem& problem) {
   if (problem.line == 0) {
-    return path + ": " + problem.reason;
+    return path + ": " + problem.reason.english;
   }
-  return path + ":" + std::to_string(problem.line) + ": " + problem.reason;
+  return path + ":" + std::to_string(problem.line) + ": " + problem.reason.english;
 }
 
 }  // namespace riddle_site

@@ -27,10 +27,19 @@ namespace riddle_site {
 
 enum class RiddleFileFormat { Tsv, Csv };
 
+// Why a riddle or a file is refused (UTF-8): in English for the site's
+// terminal, in Chinese for the console's pages.
+struct Reason {
+  std::string english;
+  std::string chinese;
+
+  bool empty() const { return english.empty(); }
+};
+
 // What is wrong with a file: line 0 stands for the file as a whole.
 struct RiddleFileProblem {
   int line = 0;
-  std::string reason;  // UTF-8
+  Reason reason;
 };
 
 // One riddle as the file spells it (UTF-8, blanks around each text dropped).
@@ -53,7 +62,7 @@ struct LoadedRiddles {
 // The riddle that the game would be given for these texts (UTF-8), or
 // nullopt with the reason in problem: the rules of a riddle file's line.
 std::optional<RiddleText> CheckRiddleTexts(std::string_view question, std::string_view answer,
-                                           std::string_view kind, std::string& problem);
+                                           std::string_view kind, Reason& problem);
 
 // Riddle ids are page numbers: positive, without leading zeros.
 inline constexpr int LargestRiddleId = 999999999;
@@ -81,7 +90,8 @@ RiddleFileFormat FormatOfPath(std::string_view path);
 // have an id and be one that the loader accepted.
 std::string WriteRiddleFile(const std::vector<RiddleEntry>& entries, RiddleFileFormat format);
 
-// "path:line: reason", or "path: reason" for the file as a whole (UTF-8).
+// "path:line: reason", or "path: reason" for the file as a whole (UTF-8,
+// the English reason).
 std::string DescribeProblem(const std::string& path, const RiddleFileProblem& problem);
 
 }  // namespace riddle_site

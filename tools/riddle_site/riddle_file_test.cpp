@@ -25,7 +25,7 @@ std::string ProblemOf(const LoadedRiddles& loaded) {
   if (!loaded.problem) {
     return "no problem";
   }
-  return std::to_string(loaded.problem->line) + ": " + loaded.problem->reason;
+  return std::to_string(loaded.problem->line) + ": " + loaded.problem->reason.english;
 }
 
 TEST(RiddleFile, ReadsTsvWithKindsCommentsAHeaderAndWindowsLineEnds) {
@@ -100,8 +100,11 @@ TEST(RiddleFile, EachReasonIsReportedWithItsLineNumber) {
       {u8"Q\tA\f\n", RiddleFileFormat::Tsv, u8"1: the answer does not read back as written"},
   };
   for (const Case& c : cases) {
-    const std::string problem = ProblemOf(ParseRiddles(Utf8(c.content), c.format));
+    const LoadedRiddles loaded = ParseRiddles(Utf8(c.content), c.format);
+    const std::string problem = ProblemOf(loaded);
     EXPECT_TRUE(problem.starts_with(Utf8(c.expected))) << Utf8(c.content) << " gave " << problem;
+    // The console shows the Chinese reason.
+    EXPECT_TRUE(loaded.problem && !loaded.problem->reason.chinese.empty()) << problem;
   }
   // A NUL byte would end the page where the module reads it.
   const std::string withNul("Q\tA\nQ\0Q\tA\n", 10);
@@ -159,7 +162,8 @@ TEST(RiddleFile, LoadsByTheFilesNameAndReportsFilesItCannotUse) {
   ASSERT_TRUE(none.problem);
   EXPECT_EQ(DescribeProblem(missing, *none.problem),
             missing + ": cannot be read: No such file or directory");
-  EXPECT_EQ(DescribeProblem("r.tsv", {12, "the answer is empty"}), "r.tsv:12: the answer is empty");
+  EXPECT_EQ(DescribeProblem("r.tsv", {12, {"the answer is empty", "谜底是空的"}}),
+            "r.tsv:12: the answer is empty");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ std::optional<std::string> Refused(const std::string& reason) {
 }
 
 // The entry's riddle as the game gets it; the entry passed the rules.
-std::optional<RiddleText> Checked(const RiddleEntry& entry, std::string& problem) {
+std::optional<RiddleText> Checked(const RiddleEntry& entry, Reason& problem) {
   return CheckRiddleTexts(entry.question, entry.answer, entry.kind, problem);
 }
 
@@ -23,14 +23,17 @@ std::vector<RiddleEntry>::iterator FindEntry(std::vector<RiddleEntry>& entries, 
 
 }  // namespace
 
-std::optional<std::string> CheckChain(const std::vector<RiddleEntry>& entries) {
+std::optional<Reason> CheckChain(const std::vector<RiddleEntry>& entries) {
   const auto first = std::find_if(entries.begin(), entries.end(), [](const RiddleEntry& entry) {
     return entry.id == FirstRiddleId;
   });
   if (first == entries.end() || first->deleted) {
-    return "riddle " + std::to_string(FirstRiddleId) +
-           " is missing or deleted, but every new group starts there (it may be edited, "
-           "not deleted)";
+    const std::string first = std::to_string(FirstRiddleId);
+    return Reason{
+        "riddle " + first +
+            " is missing or deleted, but every new group starts there (it may be "
+            "edited, not deleted)",
+        "第 " + first + " 条谜语不在或已删除，但每个新群都从它开始（它可以修改，不能删除）"};
   }
   return std::nullopt;
 }
@@ -39,7 +42,7 @@ std::shared_ptr<const RiddleCatalog> BuildCatalog(const std::vector<RiddleEntry>
   std::vector<Riddle> riddles;
   riddles.reserve(entries.size());
   for (const RiddleEntry& entry : entries) {
-    std::string problem;
+    Reason problem;
     std::optional<RiddleText> text = Checked(entry, problem);
     riddles.push_back(
         {entry.id.value_or(0), std::move(text->question), std::move(text->answer), entry.deleted});
@@ -113,7 +116,7 @@ std::optional<std::string> RiddleStore::Import(std::string_view content, RiddleF
   if (!loaded.problems.empty()) {
     std::string reason = "文件没有导入，以下各行有问题：";
     for (const RiddleFileProblem& problem : loaded.problems) {
-      reason += "\n第 " + std::to_string(problem.line) + " 行：" + problem.reason;
+      reason += "\n第 " + std::to_string(problem.line) + " 行：" + problem.reason.chinese;
     }
     return reason;
   }
@@ -145,13 +148,14 @@ std::string RiddleStore::Download() const {
 
 std::optional<std::string> RiddleStore::Commit(std::vector<RiddleEntry> entries) {
   for (const RiddleEntry& entry : entries) {
-    std::string problem;
+    Reason problem;
     if (!Checked(entry, problem)) {
-      return Refused("不能保存第 " + std::to_string(entry.id.value_or(0)) + " 条：" + problem);
+      return Refused("不能保存第 " + std::to_string(entry.id.value_or(0)) + " 条：" +
+                     problem.chinese);
     }
   }
-  if (std::optional<std::string> problem = CheckChain(entries)) {
-    return Refused("不能保存：" + *problem);
+  if (std::optional<Reason> problem = CheckChain(entries)) {
+    return Refused("不能保存：" + problem->chinese);
   }
   // The file must read back as these riddles, or the site would not start
   // on it again: a tab from a CSV import in a TSV file, an id past the
@@ -160,9 +164,9 @@ std::optional<std::string> RiddleStore::Commit(std::vector<RiddleEntry> entries)
   const std::string content = WriteRiddleFile(entries, format);
   LoadedRiddles written = ParseRiddles(content, format);
   if (!written.problems.empty() || written.entries.size() != entries.size()) {
-    return Refused("不能保存：这些谜语写进文件后读不回来" +
-                   (written.problem ? "（" + written.problem->reason + "）" : std::string()) +
-                   "。");
+    return Refused(
+        "不能保存：这些谜语写进文件后读不回来" +
+        (written.problem ? "（" + written.problem->reason.chinese + "）" : std::string()) + "。");
   }
   if (std::optional<std::string> failed = ReplaceFile(path_, content, write_)) {
     return Refused("保存失败，谜语文件保持原样：" + *failed);

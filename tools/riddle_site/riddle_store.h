@@ -75,7 +75,7 @@ class RiddleStore {
 
 // Why entries cannot be served as a chain (UTF-8), or nullopt: every new
 // group starts on FirstRiddleId, so it must be there and not deleted.
-std::optional<std::string> CheckChain(const std::vector<RiddleEntry>& entries);
+std::optional<Reason> CheckChain(const std::vector<RiddleEntry>& entries);
 
 // The catalogue that serves entries, which the riddle file's rules accept.
 std::shared_ptr<const RiddleCatalog> BuildCatalog(const std::vector<RiddleEntry>& entries);

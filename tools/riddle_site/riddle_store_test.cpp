@@ -27,7 +27,7 @@ class RiddleStoreTest : public ::testing::Test {
 
   std::unique_ptr<RiddleStore> Open(WriteBytes write = WriteAllBytes) {
     LoadedRiddles loaded = LoadRiddleFile(path_);
-    EXPECT_FALSE(loaded.problem) << loaded.problem->reason;
+    EXPECT_FALSE(loaded.problem) << loaded.problem->reason.english;
     return std::make_unique<RiddleStore>(path_, std::move(loaded), std::move(write));
   }
 
@@ -90,7 +90,7 @@ TEST_F(RiddleStoreTest, ChangesThatBreakTheRulesOrTheChainAreRefusedAndChangeNot
        [&] {
          return store->Add({"Q", " ", ""});
        },
-       "the answer is empty"},
+       "谜底是空的"},
       {"page marker",
        [&] {
          return store->Edit(19499, {"Q</h3>", "A", ""});
@@ -100,13 +100,13 @@ TEST_F(RiddleStoreTest, ChangesThatBreakTheRulesOrTheChainAreRefusedAndChangeNot
        [&] {
          return store->Add({"QA", "A", ""});
        },
-       "own question"},
+       "谜底就在谜面里"},
       {"edit of a deleted",
        [&] {
          return store->Edit(19501, {"Q", "A", ""});
        },
        "19501"},
-      {"first page", [&] { return store->Delete(FirstRiddleId); }, "every new group starts"},
+      {"first page", [&] { return store->Delete(FirstRiddleId); }, "每个新群都从它开始"},
       {"deleted twice", [&] { return store->Delete(19501); }, "19501"},
   };
   for (const Case& c : cases) {
@@ -148,8 +148,8 @@ TEST_F(RiddleStoreTest, AnImportWithABadLineIsRefusedWholeNamingEveryBadLine) {
   const std::optional<std::string> refused =
       store->Import("Q5\tA5\n\tA6\nQ7\tA7\nQ8\t\n", RiddleFileFormat::Tsv);
   ASSERT_TRUE(refused);
-  EXPECT_NE(refused->find("第 2 行：the question is empty"), std::string::npos) << *refused;
-  EXPECT_NE(refused->find("第 4 行：the answer is empty"), std::string::npos) << *refused;
+  EXPECT_NE(refused->find("第 2 行：谜面是空的"), std::string::npos) << *refused;
+  EXPECT_NE(refused->find("第 4 行：谜底是空的"), std::string::npos) << *refused;
   EXPECT_EQ(refused->find("第 3 行"), std::string::npos) << *refused;
   EXPECT_EQ(ReadFileBytes(path_), before);
   // A tab is a text's own in CSV, but would split it in this TSV file.
