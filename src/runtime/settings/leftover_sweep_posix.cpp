@@ -12,6 +12,7 @@
 #include <string>
 
 #include "runtime/settings/leftover_sweep.h"
+#include "runtime/settings/settings_file.h"
 
 namespace zorvane {
 namespace {
@@ -53,18 +54,10 @@ bool IsStale(const struct stat& info, long long writer) {
   return now.tv_sec - info.st_mtim.tv_sec > LeftoverAgeSeconds || ProcessHasEnded(writer);
 }
 
-std::string FolderOf(TextView file) {
-  const std::size_t slash = file.rfind('/');
-  if (slash == TextView::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : std::string(file.substr(0, slash));
-}
-
 }  // namespace
 
 void SweepLeftoverTemporaries(TextView file) {
-  const std::string folder = FolderOf(file);
+  const std::string folder = FolderOf(std::string(file));
   if (!TakeSweepTurn(folder)) {
     return;
   }

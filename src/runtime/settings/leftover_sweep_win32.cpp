@@ -7,6 +7,7 @@
 
 #include "runtime/settings/ini_document.h"
 #include "runtime/settings/leftover_sweep.h"
+#include "runtime/settings/settings_arguments.h"
 
 namespace zorvane {
 namespace {
@@ -33,20 +34,6 @@ bool IsTemporaryName(TextView name) {
   return true;
 }
 
-// The folder part of file with its separator ("" for a bare name), found
-// character by character: a second byte 0x5C is no separator.
-Text FolderOf(TextView file) {
-  std::size_t end = 0;
-  for (std::size_t i = 0; i < file.size(); ++i) {
-    if (ini::IsGbkLeadByte(file[i])) {
-      ++i;
-    } else if (file[i] == '\\' || file[i] == '/') {
-      end = i + 1;
-    }
-  }
-  return Text(file.substr(0, end));
-}
-
 std::int64_t Seconds(const FILETIME& time) {
   return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime) /
                                    10'000'000u);
@@ -65,7 +52,7 @@ bool IsStale(const WIN32_FIND_DATAA& found) {
 }  // namespace
 
 void SweepLeftoverTemporaries(TextView file) {
-  const Text folder = FolderOf(UpToNul(file));
+  const Text folder = WindowsFolderOf(UpToNul(file));
   if (!TakeSweepTurn(folder.empty() ? TextView(".") : TextView(folder))) {
     return;
   }

@@ -70,4 +70,16 @@ bool IsSafeSettingWrite(TextView section, std::optional<TextView> key,
   return !(value && HasLineBreak(UpToNul(*value)));
 }
 
+Text WindowsFolderOf(TextView fileName) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < fileName.size(); ++i) {
+    if (ini::IsGbkLeadByte(fileName[i])) {
+      ++i;
+    } else if (fileName[i] == '\\' || fileName[i] == '/') {
+      end = i + 1;
+    }
+  }
+  return Text(fileName.substr(0, end));
+}
+
 }  // namespace zorvane

@@ -37,4 +37,9 @@ std::optional<SettingNames> ReadSettingNames(TextView fileName, TextView section
 bool IsSafeSettingWrite(TextView section, std::optional<TextView> key,
                         std::optional<TextView> value);
 
+// The folder part of a Windows file name with its last separator ("\\" or
+// "/"), "" for a bare name; found character by character, so that a GBK
+// second byte 0x5C is no separator.
+Text WindowsFolderOf(TextView fileName);
+
 }  // namespace zorvane

@@ -71,4 +71,7 @@ ReplaceResult ReplaceSettingsFile(const std::string& path, std::initializer_list
 // Whether the folder that would hold path exists.
 bool FolderExists(const std::string& path);
 
+// The folder that holds path: "." for a bare name, "/" for one in the root.
+std::string FolderOf(const std::string& path);
+
 }  // namespace zorvane

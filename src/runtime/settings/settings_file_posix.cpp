@@ -95,14 +95,6 @@ bool WriteAll(int fd, std::initializer_list<TextView> pieces) {
   return true;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // A name beside path that no other writer uses: hidden, and unique per
 // process and call. SweepLeftoverTemporaries knows names of this form.
 std::string TemporaryNameFor(const std::string& path) {
@@ -271,6 +263,14 @@ ReplaceResult ReplaceSettingsFile(const std::string& path, std::initializer_list
 bool FolderExists(const std::string& path) {
   struct stat info;
   return ::stat(FolderOf(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace zorvane

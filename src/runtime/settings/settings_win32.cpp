@@ -33,24 +33,10 @@ std::optional<Text> Copied(std::optional<TextView> t) {
   return t ? std::optional<Text>(UpToNul(*t)) : std::nullopt;
 }
 
-// The folder part of fileName with its separator ("" for a bare name),
-// found character by character: a GBK second byte 0x5C is no separator.
-Text FolderOf(const Text& fileName) {
-  std::size_t end = 0;
-  for (std::size_t i = 0; i < fileName.size(); ++i) {
-    if (StartsDoubleByteCharacter(fileName[i])) {
-      ++i;
-    } else if (fileName[i] == '\\' || fileName[i] == '/') {
-      end = i + 1;
-    }
-  }
-  return Text(TextView(fileName).substr(0, end));
-}
-
 // A new, empty file with a short free name in fileName's folder ("zvXXXX.tmp"):
 // a name built from fileName's own could pass MAX_PATH where fileName does not.
 bool CreateTemporaryFile(const Text& fileName, Text& temporary) {
-  const Text folder = FolderOf(fileName);
+  const Text folder = WindowsFolderOf(fileName);
   char name[MAX_PATH] = {};
   if (::GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "zv", 0, name) == 0) {
     return false;
