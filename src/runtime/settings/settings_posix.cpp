@@ -153,6 +153,15 @@ std::optional<TextView> ViewOf(const std::optional<std::string>& t) {
   return t ? std::optional<TextView>(*t) : std::nullopt;
 }
 
+// The value of key in section as a read returns it, or the default when
+// there is none; the names as the document spells them.
+Text StoredValue(const Document& document, const std::string& section, const std::string& key,
+                 TextView defaultText) {
+  const std::optional<TextView> value =
+      ini::FindValue(document.text(), section, key, document.encoding());
+  return value ? Received(document.ToGbk(*value)) : ReceivedDefault(defaultText);
+}
+
 }  // namespace
 
 Text ReadSetting(TextView fileName, TextView section, TextView key, TextView defaultText) {
@@ -171,9 +180,7 @@ Text ReadSetting(TextView fileName, TextView section, TextView key, TextView def
   if (!sectionName || !keyName) {
     return ReceivedDefault(defaultText);
   }
-  const std::optional<TextView> value =
-      ini::FindValue(document.text(), *sectionName, *keyName, document.encoding());
-  return value ? Received(document.ToGbk(*value)) : ReceivedDefault(defaultText);
+  return StoredValue(document, *sectionName, *keyName, defaultText);
 }
 
 namespace {
@@ -184,13 +191,6 @@ struct NewValue {
   std::optional<TextView> given;
   const ValueChange* change = nullptr;
 };
-
-// The value of key in section as ReadSetting returns it, the empty text when missing.
-Text CurrentValue(const Document& document, const std::string& section, const std::string& key) {
-  const std::optional<TextView> value =
-      ini::FindValue(document.text(), section, key, document.encoding());
-  return value ? Received(document.ToGbk(*value)) : Text();
-}
 
 // One read-edit-replace of the file at path, with the names and value
 // already checked.
@@ -216,7 +216,7 @@ ReplaceResult WriteOnce(const std::string& path, TextView section, std::optional
   std::optional<TextView> given = value.given;
   std::optional<Text> changed;
   if (value.change != nullptr) {
-    changed = (*value.change)(CurrentValue(document, *sectionName, *keyName));
+    changed = (*value.change)(StoredValue(document, *sectionName, *keyName, TextView()));
     if (!changed) {
       return ReplaceResult::Replaced;
     }

@@ -181,9 +181,8 @@ bool IsContendedRenameError(DWORD error) {
          error == ERROR_FILE_EXISTS;
 }
 
-// What an edit of a settings file through the API did.
-enum class EditResult { Written, Unchanged, Failed };
-using Edit = std::function<EditResult(const Text& file)>;
+// An edit of a settings file through the API; false when it failed.
+using Edit = std::function<bool(const Text& file)>;
 
 enum class WriteResult { Written, Failed, ChangedMeanwhile };
 
@@ -210,9 +209,8 @@ WriteResult WriteOnce(const Text& file, const Edit& edit) {
   if (original->exists && !WriteWholeFile(temporary, original->bytes)) {
     return discard(WriteResult::Failed);
   }
-  const EditResult edited = edit(temporary);
-  if (edited != EditResult::Written) {
-    return discard(edited == EditResult::Unchanged ? WriteResult::Written : WriteResult::Failed);
+  if (!edit(temporary)) {
+    return discard(WriteResult::Failed);
   }
   if (!original->exists && IsEmptyFile(temporary)) {
     // Nothing was written: a deletion in a file that does not exist.
@@ -256,14 +254,13 @@ bool WriteKeepingOthersChanges(const Text& file, const Edit& edit) {
     // Lets the other writer finish.
     ::Sleep(attempt == 1 ? 0 : 1);
   }
-  return edit(file) != EditResult::Failed;
+  return edit(file);
 }
 
-EditResult WriteThroughApi(const Text& file, const Text& section, const std::optional<Text>& key,
-                           const std::optional<Text>& value) {
-  return ::WritePrivateProfileStringA(section.c_str(), OrNull(key), OrNull(value), file.c_str())
-             ? EditResult::Written
-             : EditResult::Failed;
+bool WriteThroughApi(const Text& file, const Text& section, const std::optional<Text>& key,
+                     const std::optional<Text>& value) {
+  return ::WritePrivateProfileStringA(section.c_str(), OrNull(key), OrNull(value), file.c_str()) !=
+         0;
 }
 
 // An empty fallback is passed as a null pointer, which the API reads as "".
@@ -338,7 +335,7 @@ bool ChangeSharedSetting(TextView fileName, TextView section, TextView key,
     }
     // The last attempt writes whatever happens meanwhile: our own change must land.
     if (SameVersion(*read, *now) || attempt == WriteAttempts) {
-      return WriteThroughApi(file, sectionName, keyName, *newValue) == EditResult::Written;
+      return WriteThroughApi(file, sectionName, keyName, *newValue);
     }
     ::Sleep(attempt == 1 ? 0 : 1);
   }
