@@ -1,11 +1,9 @@
 #include "signin_ledger.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "runtime/convert.h"
 #include "runtime/run_environment.h"
-#include "runtime/settings/setting_sections.h"
 #include "runtime/settings/settings.h"
 
 namespace host_simulator {
@@ -62,24 +60,7 @@ bool SigninLedger::SeedIfMissing(const std::string& group, const std::string& me
 }
 
 std::vector<MemberBalance> SigninLedger::Members(const std::string& group) const {
-  // Sections are named member + "--" + group; a section of another group
-  // that found its way into the file is not one of this group's members.
-  const std::string suffix = std::string(SectionSeparator) + group;
-  std::vector<MemberBalance> members;
-  for (const zorvane::Text& section : zorvane::ReadSectionNames(FilePath(group))) {
-    const std::string_view name = section;
-    if (name.size() <= suffix.size() || !name.ends_with(suffix)) {
-      continue;
-    }
-    const std::string member(name.substr(0, name.size() - suffix.size()));
-    if (const std::optional<std::string> text = BalanceText(group, member)) {
-      members.push_back({member, *text, zorvane::ToNumber(*text)});
-    }
-  }
-  std::stable_sort(
-      members.begin(), members.end(),
-      [](const MemberBalance& a, const MemberBalance& b) { return a.value > b.value; });
-  return members;
+  return riddle_site::LedgerMembers(FilePath(group), group);
 }
 
 }  // namespace host_simulator

@@ -7,16 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "ledger_members.h"
+
 namespace host_simulator {
 
 // What a member holds when the simulator first meets them.
 inline constexpr char StartingBalance[] = "100";
 
-struct MemberBalance {
-  std::string member;  // GBK
-  std::string text;    // the stored balance, as stored
-  double value;
-};
+using riddle_site::MemberBalance;
 
 // Every name and text here is GBK.
 class SigninLedger {

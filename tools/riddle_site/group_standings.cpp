@@ -7,8 +7,6 @@
 #include "console_platform.h"
 #include "game/game_state.h"
 #include "game/ledger.h"
-#include "runtime/convert.h"
-#include "runtime/settings/setting_sections.h"
 #include "runtime/settings/settings.h"
 #include "utf8_to_gbk.h"
 
@@ -73,25 +71,7 @@ std::vector<MemberBalance> HostFolder::Members(std::string_view group) const {
   }
   const std::string file = folderForSettings_ + std::string(zorvane::LedgerFileStem) +
                            std::string(group) + std::string(zorvane::LedgerFileExtension);
-  // Sections are named member + "--" + group; a section of another group
-  // in the file is not one of this group's members.
-  const std::string suffix = std::string(zorvane::LedgerSectionJoint) + std::string(group);
-  std::vector<MemberBalance> members;
-  for (const zorvane::Text& section : zorvane::ReadSectionNames(file)) {
-    const std::string_view name = section;
-    if (name.size() <= suffix.size() || !name.ends_with(suffix)) {
-      continue;
-    }
-    const std::string text(zorvane::ReadSetting(file, section, zorvane::BalanceKey));
-    if (!text.empty()) {
-      members.push_back({std::string(name.substr(0, name.size() - suffix.size())), text,
-                         zorvane::ToNumber(text)});
-    }
-  }
-  std::stable_sort(
-      members.begin(), members.end(),
-      [](const MemberBalance& a, const MemberBalance& b) { return a.value > b.value; });
-  return members;
+  return LedgerMembers(file, group);
 }
 
 }  // namespace riddle_site

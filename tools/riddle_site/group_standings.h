@@ -7,18 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "ledger_members.h"
+
 namespace riddle_site {
 
 struct GroupState {
   std::string group;
   std::string path;         // "结尾": the page the group stands on
   bool riddleOpen = false;  // "答案" holds an answer to guess
-};
-
-struct MemberBalance {
-  std::string member;
-  std::string text;  // the balance as stored
-  double value = 0;  // as the module reads it
 };
 
 class HostFolder {
