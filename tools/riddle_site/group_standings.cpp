@@ -28,8 +28,11 @@ bool IsIniFile(const fs::directory_entry& entry) {
 HostFolder::HostFolder(std::string folder)
     : folder_(std::move(folder)), folderForSettings_(FolderForSettings(folder_)) {}
 
-std::vector<GroupState> HostFolder::Groups() const {
-  std::vector<GroupState> groups;
+std::vector<std::string> HostFolder::GroupNames() const {
+  std::vector<std::string> names;
+  if (folderForSettings_.empty()) {
+    return names;
+  }
   std::error_code error;
   const fs::path gameFolder =
       fs::path(folder_) / std::string(zorvane::GameFolderName.substr(1));  // without its "/"
@@ -39,34 +42,49 @@ std::vector<GroupState> HostFolder::Groups() const {
       continue;
     }
     const std::u8string stem = it->path().stem().u8string();
-    const std::optional<std::string> group =
+    std::optional<std::string> group =
         Utf8ToGbk(std::string_view(reinterpret_cast<const char*>(stem.data()), stem.size()));
-    if (!group || group->empty() || folderForSettings_.empty()) {
-      continue;
+    if (group && !group->empty()) {
+      names.push_back(std::move(*group));
     }
-    const std::string file = folderForSettings_ + std::string(zorvane::GameFolderName) + "/" +
-                             *group + std::string(zorvane::StateFileExtension);
-    GroupState state;
-    state.group = *group;
-    state.path =
-        std::string(zorvane::ReadSetting(file, zorvane::StateSection, zorvane::CurrentPathKey));
-    state.riddleOpen =
-        !zorvane::ReadSetting(file, zorvane::StateSection, zorvane::AnswerKey).empty();
-    groups.push_back(std::move(state));
   }
-  std::sort(groups.begin(), groups.end(),
-            [](const GroupState& a, const GroupState& b) { return a.group < b.group; });
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool HostFolder::IsListed(std::string_view group) const {
+  const std::vector<std::string> names = GroupNames();
+  return std::find(names.begin(), names.end(), group) != names.end();
+}
+
+GroupState HostFolder::StateOf(const std::string& group) const {
+  const std::string file = folderForSettings_ + std::string(zorvane::GameFolderName) + "/" + group +
+                           std::string(zorvane::StateFileExtension);
+  GroupState state;
+  state.group = group;
+  state.path =
+      std::string(zorvane::ReadSetting(file, zorvane::StateSection, zorvane::CurrentPathKey));
+  state.riddleOpen = !zorvane::ReadSetting(file, zorvane::StateSection, zorvane::AnswerKey).empty();
+  return state;
+}
+
+std::vector<GroupState> HostFolder::Groups() const {
+  std::vector<GroupState> groups;
+  for (const std::string& name : GroupNames()) {
+    groups.push_back(StateOf(name));
+  }
   return groups;
 }
 
 std::vector<GroupState> HostFolder::FindGroup(std::string_view group) const {
-  std::vector<GroupState> found = Groups();
-  std::erase_if(found, [&](const GroupState& state) { return state.group != group; });
-  return found;
+  if (!IsListed(group)) {
+    return {};
+  }
+  return {StateOf(std::string(group))};
 }
 
 std::vector<MemberBalance> HostFolder::Members(std::string_view group) const {
-  if (FindGroup(group).empty()) {
+  if (!IsListed(group)) {
     return {};
   }
   const std::string file = folderForSettings_ + std::string(zorvane::LedgerFileStem) +

@@ -34,6 +34,11 @@ class HostFolder {
   std::vector<MemberBalance> Members(std::string_view group) const;
 
  private:
+  // The names of the groups with a game-state file, in order; reads no file.
+  std::vector<std::string> GroupNames() const;
+  bool IsListed(std::string_view group) const;
+  GroupState StateOf(const std::string& group) const;
+
   std::string folder_;             // native
   std::string folderForSettings_;  // GBK
 };
