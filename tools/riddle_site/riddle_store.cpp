@@ -38,21 +38,11 @@ std::optional<Reason> CheckChain(const std::vector<RiddleEntry>& entries) {
   return std::nullopt;
 }
 
-std::shared_ptr<const RiddleCatalog> BuildCatalog(const std::vector<RiddleEntry>& entries) {
-  std::vector<Riddle> riddles;
-  riddles.reserve(entries.size());
-  for (const RiddleEntry& entry : entries) {
-    Reason problem;
-    std::optional<RiddleText> text = Checked(entry, problem);
-    riddles.push_back(
-        {entry.id.value_or(0), std::move(text->question), std::move(text->answer), entry.deleted});
-  }
-  return std::make_shared<const RiddleCatalog>(std::move(riddles));
-}
-
 RiddleStore::RiddleStore(std::string path, LoadedRiddles loaded, WriteBytes write)
-    : path_(std::move(path)), write_(std::move(write)), entries_(std::move(loaded.entries)) {
-  catalog_ = BuildCatalog(entries_);
+    : path_(std::move(path)), write_(std::move(write)) {
+  // The loader has checked every riddle and made its page texts already.
+  catalog_ = std::make_shared<const RiddleCatalog>(CatalogOf(loaded));
+  entries_ = std::move(loaded.entries);
 }
 
 std::shared_ptr<const RiddleCatalog> RiddleStore::catalog() const {
@@ -172,7 +162,7 @@ std::optional<std::string> RiddleStore::Commit(std::vector<RiddleEntry> entries)
     return Refused("保存失败，谜语文件保持原样：" + *failed);
   }
   // Served as the file holds them (blanks around the texts dropped).
-  std::shared_ptr<const RiddleCatalog> catalog = BuildCatalog(written.entries);
+  auto catalog = std::make_shared<const RiddleCatalog>(CatalogOf(written));
   const std::lock_guard lock(serving_);
   entries_ = std::move(written.entries);
   catalog_ = std::move(catalog);

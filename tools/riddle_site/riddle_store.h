@@ -77,7 +77,4 @@ class RiddleStore {
 // group starts on FirstRiddleId, so it must be there and not deleted.
 std::optional<Reason> CheckChain(const std::vector<RiddleEntry>& entries);
 
-// The catalogue that serves entries, which the riddle file's rules accept.
-std::shared_ptr<const RiddleCatalog> BuildCatalog(const std::vector<RiddleEntry>& entries);
-
 }  // namespace riddle_site
