@@ -1,0 +1,101 @@
+// Platform ids as the numbers the module takes for groups and members.
+//
+// Chat platforms name users and guilds with texts of every shape (negative,
+// alphanumeric, 19 digits long), and one Koishi instance may serve several
+// platforms whose ids collide. The module names its files and sections
+// after the numbers, so each "platform:id" gets a number of its own, handed
+// out in order and never reused. The map lives in the game folder, next to
+// the files that carry the numbers, and is written to disk before a new
+// number is used: a number that reached a ledger is never given to anyone
+// else after a restart.
+'use strict'
+
+const fs = require('node:fs')
+const path = require('node:path')
+
+// Numbers start here, so that every one has five digits or more.
+const FIRST_NUMBER = 10001
+
+class IdMap {
+  // Reads the map at file (JSON), or starts an empty one when there is none.
+  // A file that cannot be read is an error: starting afresh would hand out
+  // numbers that already name someone.
+  constructor(file) {
+    this.file = file
+    this.data = { next: FIRST_NUMBER, guilds: {}, users: {} }
+    let text
+    try {
+      text = fs.readFileSync(file, 'utf8')
+    } catch (error) {
+      if (error.code !== 'ENOENT') throw error
+      return
+    }
+    const data = JSON.parse(text)
+    if (!data || !Number.isSafeInteger(data.next) || typeof data.guilds !== 'object' ||
+        typeof data.users !== 'object') {
+      throw new Error(`${file} is not an id map`)
+    }
+    this.data = data
+  }
+
+  // The number of the guild (a text).
+  guild(platform, id) {
+    return this.numberOf(this.data.guilds, platform, id).number
+  }
+
+  // The number of the user (a text), met in the guild whose number is
+  // guild. name, when given, is remembered as the name the standings show.
+  user(platform, id, name, guild) {
+    const entry = this.numberOf(this.data.users, platform, id)
+    let changed = false
+    if (name && entry.name !== name) {
+      entry.name = name
+      changed = true
+    }
+    entry.guilds ??= []
+    if (guild && !entry.guilds.includes(guild)) {
+      entry.guilds.push(guild)
+      changed = true
+    }
+    if (changed) this.save()
+    return entry.number
+  }
+
+  // The remembered names of the members met in the guild, by number.
+  namesIn(guild) {
+    const names = {}
+    for (const entry of Object.values(this.data.users)) {
+      if (entry.name && entry.guilds?.includes(guild)) names[entry.number] = entry.name
+    }
+    return names
+  }
+
+  numberOf(table, platform, id) {
+    const key = `${platform}:${id}`
+    let entry = table[key]
+    if (!entry) {
+      entry = { number: String(this.data.next) }
+      this.data.next += 1
+      table[key] = entry
+      this.save()
+    }
+    return entry
+  }
+
+  // A fresh file renamed into place: a crash leaves the old map or the new
+  // one, never half of one.
+  save() {
+    const fresh = `${this.file}.${process.pid}.tmp`
+    fs.mkdirSync(path.dirname(this.file), { recursive: true })
+    const handle = fs.openSync(fresh, 'w')
+    try {
+      fs.writeFileSync(handle, JSON.stringify(this.data, null, 1))
+      fs.fsyncSync(handle)
+    } finally {
+      fs.closeSync(handle)
+    }
+    fs.renameSync(fresh, this.file)
+  }
+}
+
+module.exports = { IdMap, FIRST_NUMBER }
