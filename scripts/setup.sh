@@ -20,7 +20,7 @@ ensure_packages() {
 
 # Packages for the Linux build, its tests, benchmarks and tools.
 ZORVANE_LINUX_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libcurl4-openssl-dev libcpp-httplib-dev libreadline-dev)
+  libcurl4-openssl-dev libcpp-httplib-dev libreadline-dev nlohmann-json3-dev)
 # Cross compilers for the Windows DLLs.
 ZORVANE_WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64)
@@ -39,4 +39,10 @@ configure_and_build() {
   [ -n "${ZORVANE_WERROR:-}" ] && werror=(-DZORVANE_WERROR="$ZORVANE_WERROR")
   cmake -S . -B "$dir" -Wno-dev "${werror[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$ZORVANE_JOBS"
+}
+
+# Node.js and npm for the Koishi plug-in: Debian's when the machine has none.
+ensure_node() {
+  command -v node >/dev/null && command -v npm >/dev/null && return 0
+  ensure_packages nodejs npm
 }

@@ -17,16 +17,18 @@ exports.name = 'zorvane'
 exports.Config = Config
 
 exports.apply = (ctx, config) => {
-  const logger = ctx.logger('zorvane')
-  ctx.i18n.define('zh-CN', require('./locales/zh-CN'))
-  ctx.i18n.define('en-US', require('./locales/en-US'))
+  const logger = plainLogger(ctx.logger('zorvane'))
+  ctx.i18n.define('zh-CN', { commands: require('./locales/zh-CN').commands })
+  ctx.i18n.define('en-US', { commands: require('./locales/en-US').commands })
 
   const bundled = bundledFiles(process.platform, process.arch)
   if (!bundled) {
     logger.error(`no zorvane-host is bundled for ${process.platform}-${process.arch}`)
     return
   }
-  const folder = path.resolve(ctx.baseDir, 'data', 'zorvane')
+  // Koishi's loader provides its base folder; an app made in code runs in
+  // the current one.
+  const folder = path.resolve(ctx.baseDir || process.cwd(), 'data', 'zorvane')
   let pool = null
   let site = null
   // Settles once the hosts run; null when they could not be started.
@@ -46,7 +48,7 @@ exports.apply = (ctx, config) => {
     pool = new HostPool({
       size: config.hosts,
       program: files.host,
-      args: ['--signin-min', String(config.signinMin), '--signin-max', String(config.signinMax)],
+      args: signinArguments(config),
       cwd: folder,
       timeoutMs: config.hostTimeout * 1000,
       logger,
@@ -89,4 +91,22 @@ exports.apply = (ctx, config) => {
     const reply = await running.game.play(session, text)
     return reply ? h.text(reply) : next()
   })
+}
+
+// The sign-in amounts the operator set; the host's own stand otherwise.
+function signinArguments(config) {
+  const args = []
+  if (config.signinMin) args.push('--signin-min', String(config.signinMin))
+  if (config.signinMax) args.push('--signin-max', String(config.signinMax))
+  return args
+}
+
+// Koishi's logger reads "%" in its first argument as a format: log lines
+// carry members' messages, which go in as the argument of "%s".
+function plainLogger(logger) {
+  const plain = {}
+  for (const level of ['debug', 'info', 'warn', 'error']) {
+    plain[level] = (text) => logger[level]('%s', text)
+  }
+  return plain
 }

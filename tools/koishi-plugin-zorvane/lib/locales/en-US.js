@@ -6,8 +6,8 @@ module.exports = {
     hosts: 'Host processes. Each group always goes to the same one; a slow riddle site holds only the groups of that process.',
     hostTimeout: 'Seconds a host process may take for one message; after that it is restarted and the message gets no reply.',
     useRunningSite: 'Use a riddle site that already runs instead of starting the bundled one.',
-    signinMin: 'Least money a daily sign-in pays.',
-    signinMax: 'Most money a daily sign-in pays.',
+    signinMin: 'Least money a daily sign-in pays. Unset: the default, enough to play after the first sign-in.',
+    signinMax: 'Most money a daily sign-in pays. Unset: the default.',
   },
   commands: {
     签到: { description: 'Daily sign-in: collect money to play with' },
