@@ -13,8 +13,10 @@ ensure_packages() {
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+  # Another apt-get on the machine holds dpkg's lock for a while: wait for it.
+  local wait=(-o DPkg::Lock::Timeout=900)
+  $sudo apt-get "${wait[@]}" update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get "${wait[@]}" install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 }
 
