@@ -20,7 +20,7 @@
 #include "game/game_state.h"
 #include "game/ledger.h"
 #include "game/riddle_page.h"
-#include "plugin/site_urls.h"
+#include "game/site_urls.h"
 #include "runtime/convert.h"
 #include "runtime/gbk_to_utf8.h"
 #include "runtime/native_path.h"

@@ -1,10 +1,10 @@
 #include "plugin/descriptor.h"
 
 #include "game/game_state.h"
+#include "game/site_urls.h"
 #include "net/http_get.h"
 #include "net/open_url.h"
 #include "plugin/descriptor_constants.h"
-#include "plugin/site_urls.h"
 #include "runtime/convert.h"
 #include "runtime/run_environment.h"
 #include "runtime/text_between.h"

@@ -1,4 +1,4 @@
-#include "plugin/site_urls.h"
+#include "game/site_urls.h"
 
 namespace zorvane {
 namespace {
