@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "riddle_catalog.h"
+#include "riddles/riddle_catalog.h"
 
 namespace host_simulator {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "host.h"
-#include "riddle_catalog.h"
-#include "signin_ledger.h"
+#include "riddles/riddle_catalog.h"
+#include "signin/signin_ledger.h"
 
 namespace host_simulator {
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "runtime/gbk_to_utf8.h"
+#include "runtime/gbk_utf8.h"
 #include "runtime/settings/settings.h"
-#include "utf8_to_gbk.h"
 
 namespace host_simulator {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "host/zorvane_module.h"
 #include "host_commands.h"
-#include "signin_ledger.h"
-#include "zorvane_module.h"
+#include "signin/signin_ledger.h"
 
 namespace host_simulator {
 

@@ -20,11 +20,11 @@
 
 #include "demo.h"
 #include "host.h"
+#include "host/zorvane_module.h"
 #include "line_reader.h"
 #include "options.h"
-#include "riddle_file.h"
-#include "signin_ledger.h"
-#include "zorvane_module.h"
+#include "riddles/riddle_file.h"
+#include "signin/signin_ledger.h"
 
 namespace host_simulator {
 

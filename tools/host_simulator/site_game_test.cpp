@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "riddle_file.h"
-#include "signin_ledger.h"
-#include "site_export.h"
-#include "site_routes.h"
+#include "host/zorvane_module.h"
+#include "riddles/riddle_file.h"
+#include "signin/signin_ledger.h"
+#include "site/site_export.h"
+#include "site/site_routes.h"
 #include "support/local_http_server.h"
 #include "support/temp_dir.h"
-#include "zorvane_module.h"
 
 namespace host_simulator {
 namespace {

@@ -22,16 +22,16 @@
 #include <string>
 #include <string_view>
 
-#include "console_auth.h"
-#include "console_routes.h"
-#include "group_standings.h"
-#include "guarded_server.h"
-#include "riddle_file.h"
-#include "riddle_store.h"
-#include "site_export.h"
-#include "site_platform.h"
-#include "site_routes.h"
-#include "traffic_log.h"
+#include "console/console_auth.h"
+#include "console/console_routes.h"
+#include "console/traffic_log.h"
+#include "host_folder/group_standings.h"
+#include "riddles/riddle_file.h"
+#include "riddles/riddle_store.h"
+#include "server/guarded_server.h"
+#include "server/site_platform.h"
+#include "site/site_export.h"
+#include "site/site_routes.h"
 
 namespace riddle_site {
 namespace {

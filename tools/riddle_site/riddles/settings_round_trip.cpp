@@ -1,0 +1,88 @@
+#include "riddles/settings_round_trip.h"
+
+#include <cctype>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "runtime/gbk_utf8.h"
+#include "runtime/settings/settings.h"
+
+namespace riddle_site {
+namespace {
+
+bool IsPlainText(std::string_view gbk) {
+  for (std::size_t i = 0; i < gbk.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(gbk[i]);
+    if (byte < 0x80) {
+      if (!std::isalnum(byte)) {
+        return false;
+      }
+      continue;
+    }
+    const unsigned char second = i + 1 < gbk.size() ? static_cast<unsigned char>(gbk[++i]) : 0;
+    if (byte == 0x80 || byte == 0xFF || second < 0x40 || second == 0x7F || second == 0xFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A new folder of this process's own below the system's temporary folder,
+// removed with its content at the end: a name that someone else made in
+// the shared folder first (a link, say) is never written through.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    std::random_device random;
+    for (int attempt = 0; !error && attempt < 16 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("zorvane-site-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, error)) {
+        path_ = candidate;
+      }
+    }
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) {
+      std::filesystem::remove_all(path_, ignored);
+    }
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  // The path of a file in it as the settings layer takes paths: GBK.
+  std::optional<std::string> GbkPathOf(const char* name) const {
+    if (path_.empty()) {
+      return std::nullopt;
+    }
+    const std::u8string utf8 = (path_ / name).u8string();
+    return Utf8ToGbk(std::string(utf8.begin(), utf8.end()));
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+RoundTrip SettingsRoundTrip(std::string_view gbkValue) {
+  // A value longer than a read receives is cut.
+  if (gbkValue.size() < zorvane::SettingBufferSize && IsPlainText(gbkValue)) {
+    return RoundTrip::Same;
+  }
+  const ScratchFolder folder;
+  const std::optional<std::string> file = folder.GbkPathOf("round-trip.ini");
+  // The section and key of a group's state file.
+  if (!file || !zorvane::WriteSetting(*file, "开始", "答案", gbkValue)) {
+    return RoundTrip::Unchecked;
+  }
+  return zorvane::ReadSetting(*file, "开始", "答案") == gbkValue ? RoundTrip::Same
+                                                                 : RoundTrip::Changed;
+}
+
+}  // namespace riddle_site
