@@ -1,5 +1,6 @@
 #include "game/riddle_page.h"
 
+#include "game/contract.h"
 #include "game/game_state.h"
 #include "game/site_urls.h"
 #include "net/http_get.h"

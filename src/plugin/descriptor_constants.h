@@ -22,9 +22,8 @@ inline constexpr TextView DescriptorLines[] = {
 };
 inline constexpr TextView DescriptorLineEnd = "\r\n";
 
-// The update page may carry "[更新连接：]" + link + "。".
-inline constexpr TextView UpdateLinkStart = "[更新连接：]";
-inline constexpr TextView UpdateLinkEnd = "。";
+// The update page may carry a link between the contract's update-link
+// markers; only one with this scheme is offered.
 inline constexpr TextView UpdateLinkScheme = "http://";
 inline constexpr TextView UpdatePrompt = "发现新版本是否更新~！？";
 // Yes and No buttons, and the code ShowMessage returns for Yes.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "game/contract.h"
 #include "game/ledger.h"
 #include "runtime/convert.h"
 #include "runtime/settings/setting_sections.h"

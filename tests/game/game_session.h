@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "runtime/text.h"
 #include "support/export_types.h"
 #include "support/loaded_module.h"
-#include "support/reply_heads.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
@@ -37,8 +37,12 @@ class ZorvaneModule {
   ConfigureFunction* configure_;
 };
 
-// The amount a reply shows ("...：25元..."), or nullopt when it shows none.
-std::optional<std::int32_t> AmountInReply(const std::string& reply, const std::string& head);
+// The amount a reply shows right after head (one of the contract's reply
+// heads), or nullopt when it shows none.
+std::optional<std::int32_t> AmountInReply(const std::string& reply, TextView head);
+
+// The refusal that shows this stored balance text.
+std::string RefusalShowing(const std::string& balanceText);
 
 // Checks a reply to a correct guess (reward in range, exact bytes, the next
 // question after it) and returns the reward it shows, 0 when it shows none.
@@ -58,9 +62,10 @@ class GameTest : public ::testing::Test {
  protected:
   GameTest();
 
-  // A group message ("2") from member.
+  // A group message from member.
   std::string Say(const std::string& group, const std::string& member, const std::string& message);
 
+  // The files on the disk.
   std::filesystem::path LedgerFile(const std::string& group) const;
   std::filesystem::path StateFile(const std::string& group) const;
 
@@ -69,8 +74,8 @@ class GameTest : public ::testing::Test {
   void SetBalance(const std::string& group, const std::string& member, const std::string& text);
   // The stored balance text; "" when it is missing.
   std::string Balance(const std::string& group, const std::string& member) const;
-  std::string State(const std::string& group, const std::string& key) const;
-  void SetState(const std::string& group, const std::string& key, const std::string& value);
+  std::string State(const std::string& group, TextView key) const;
+  void SetState(const std::string& group, TextView key, const std::string& value);
 
   // Every file below the run directory with its bytes, for "nothing changed" checks.
   std::string Snapshot() const;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <thread>
 
+#include "game/contract.h"
 #include "runtime/gbk_to_utf8.h"
 #include "runtime/run_environment.h"
 #include "scenario_backend.h"
@@ -35,7 +36,9 @@ class UpdateOffer : public ::testing::TestWithParam<std::string> {
     const char* display = std::getenv("ZORVANE_WINE_DISPLAY");
     display_ = display ? display : "";
     server_.server().Get("/update.html", [](const httplib::Request&, httplib::Response& response) {
-      response.set_content("<p>[更新连接：]" + Link + "。</p>", "text/html");
+      response.set_content(
+          "<p>" + std::string(UpdateLinkStart) + Link + std::string(UpdateLinkEnd) + "</p>",
+          "text/html");
     });
     server_.Start();
     fakes_.Add("xdg-open", "printf '%s\\n' \"$@\" > " + ShellQuoted(opened().string()));

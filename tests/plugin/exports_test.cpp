@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "game/replies.h"
 #include "support/export_types.h"
 #include "support/loaded_module.h"
 #include "support/riddle_site_fixture.h"
@@ -36,8 +37,8 @@ class Boundary : public ::testing::Test {
   ZorvaneFunction* zorvane_;
 };
 
-const std::string RefusedReply =
-    "对不起，你当前没有更多人民币参加游戏~！\r\n多参加群内活动~！\r\n你当前有：元~！";
+// The refusal of a member without a stored balance.
+const std::string NoMoneyReply(RefusedReply(""));
 
 // Also loads and unloads the module without any call.
 TEST(ProductModule, ExportsOnlyTheTwoEntryPoints) {
@@ -60,13 +61,13 @@ TEST_F(Boundary, NullArgumentsReadAsEmptyAndTheEmptyReplyIsNotNull) {
 
 TEST_F(Boundary, EachExportKeepsItsResultUntilItsOwnNextCall) {
   const char* reply = Refused();
-  ASSERT_EQ(std::string(reply), RefusedReply);
+  ASSERT_EQ(std::string(reply), NoMoneyReply);
   const char* descriptor = info_();
   const std::string firstDescriptor = descriptor;
   ASSERT_EQ(firstDescriptor.rfind("Zorvane\r\n1.1\r\n", 0), 0u);
 
   // An info call leaves the reply alone, and a Zorvane call the descriptor.
-  EXPECT_EQ(std::string(reply), RefusedReply);
+  EXPECT_EQ(std::string(reply), NoMoneyReply);
   const char* ignored = zorvane_("x", "1", "1001", "2002", "");
   EXPECT_STREQ(ignored, "");
   EXPECT_EQ(std::string(descriptor), firstDescriptor);
@@ -90,7 +91,7 @@ TEST_F(Boundary, KeepsNoPointerIntoTheHostsBuffers) {
   std::memset(group, '9', sizeof group - 1);
   std::memset(member, '9', sizeof member - 1);
   EXPECT_EQ(std::string(reply), before);
-  EXPECT_EQ(before, RefusedReply);
+  EXPECT_EQ(before, NoMoneyReply);
 }
 
 TEST(ModuleLifetime, LoadsAndUnloadsRepeatedlyWithResultsOutstanding) {
@@ -104,7 +105,7 @@ TEST(ModuleLifetime, LoadsAndUnloadsRepeatedlyWithResultsOutstanding) {
     // the sanitizer build watches this).
     EXPECT_NE(module.Require<InfoFunction>("info")(), nullptr);
     EXPECT_STREQ(module.Require<ZorvaneFunction>("Zorvane")("开始", "2", "1", "2", ""),
-                 RefusedReply.c_str());
+                 NoMoneyReply.c_str());
   }
 }
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "console/console_platform.h"
+#include "game/contract.h"
 #include "game/game_state.h"
 #include "game/ledger.h"
 #include "runtime/gbk_utf8.h"
@@ -34,8 +35,7 @@ std::vector<std::string> HostFolder::GroupNames() const {
     return names;
   }
   std::error_code error;
-  const fs::path gameFolder =
-      fs::path(folder_) / std::string(zorvane::GameFolderName.substr(1));  // without its "/"
+  const fs::path gameFolder = fs::path(folder_) / std::string(zorvane::GameFolderName);
   for (fs::directory_iterator it(gameFolder, error), end; !error && it != end;
        it.increment(error)) {
     if (!IsIniFile(*it)) {
@@ -58,8 +58,7 @@ bool HostFolder::IsListed(std::string_view group) const {
 }
 
 GroupState HostFolder::StateOf(const std::string& group) const {
-  const std::string file = folderForSettings_ + std::string(zorvane::GameFolderName) + "/" + group +
-                           std::string(zorvane::StateFileExtension);
+  const zorvane::Text file = zorvane::StateFilePath(folderForSettings_, group);
   GroupState state;
   state.group = group;
   state.path =
@@ -87,9 +86,7 @@ std::vector<MemberBalance> HostFolder::Members(std::string_view group) const {
   if (!IsListed(group)) {
     return {};
   }
-  const std::string file = folderForSettings_ + std::string(zorvane::LedgerFileStem) +
-                           std::string(group) + std::string(zorvane::LedgerFileExtension);
-  return LedgerMembers(file, group);
+  return LedgerMembers(std::string(zorvane::LedgerFilePath(folderForSettings_, group)), group);
 }
 
 }  // namespace riddle_site
