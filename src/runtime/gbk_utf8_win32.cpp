@@ -1,58 +1,110 @@
+// The converter on Windows: code page 936 (GBK) and UTF-8, through UTF-16.
 #include <windows.h>
 
 #include <algorithm>
 
 #include "runtime/gbk_utf8.h"
+#include "runtime/utf8_sequence.h"
 
-namespace riddle_site {
+namespace zorvane {
 namespace {
 
 constexpr UINT GbkCodePage = 936;
 
-}  // namespace
-
-std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
-  if (utf8.empty()) {
-    return std::string();
+// in as UTF-16; nullopt when any of it is not in the code page's encoding.
+std::optional<std::wstring> Widen(UINT codePage, std::string_view in) {
+  if (in.empty()) {
+    return std::wstring();
   }
-  const int utf8Size = static_cast<int>(utf8.size());
-  const int wideSize =
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), utf8Size, nullptr, 0);
-  if (wideSize <= 0) {
+  const int inSize = static_cast<int>(in.size());
+  const int size =
+      MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(), inSize, nullptr, 0);
+  if (size <= 0) {
     return std::nullopt;
   }
-  std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), utf8Size, wide.data(), wideSize);
-  // No best-fit mapping: a character that GBK lacks must fail, not turn
-  // into a look-alike or "?".
-  BOOL usedDefault = FALSE;
-  const int gbkSize = WideCharToMultiByte(GbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize,
-                                          nullptr, 0, nullptr, &usedDefault);
-  if (gbkSize <= 0 || usedDefault) {
-    return std::nullopt;
-  }
-  std::string gbk(static_cast<std::size_t>(gbkSize), '\0');
-  WideCharToMultiByte(GbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, gbk.data(), gbkSize,
-                      nullptr, &usedDefault);
-  return usedDefault ? std::nullopt : std::optional<std::string>(gbk);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(), inSize, wide.data(), size);
+  return wide;
 }
 
-std::string GbkToUtf8Shown(std::string_view gbk) {
-  if (gbk.empty()) {
+// wide in the code page; nullopt when any of it has no place there. No
+// best-fit mapping: a character that GBK lacks must fail, not turn into a
+// look-alike.
+std::optional<std::string> Narrow(UINT codePage, const std::wstring& wide) {
+  if (wide.empty()) {
     return std::string();
   }
-  const int gbkSize = static_cast<int>(gbk.size());
-  const int wideSize = MultiByteToWideChar(GbkCodePage, 0, gbk.data(), gbkSize, nullptr, 0);
-  if (wideSize <= 0) {
-    return "?";
+  const int wideSize = static_cast<int>(wide.size());
+  const bool toUtf8 = codePage == CP_UTF8;
+  // UTF-8 takes neither a default character nor its report.
+  const DWORD flags = toUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  BOOL* reportDefault = toUtf8 ? nullptr : &usedDefault;
+  const int size = WideCharToMultiByte(codePage, flags, wide.data(), wideSize, nullptr, 0, nullptr,
+                                       reportDefault);
+  if (size <= 0 || usedDefault) {
+    return std::nullopt;
   }
-  std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
-  MultiByteToWideChar(GbkCodePage, 0, gbk.data(), gbkSize, wide.data(), wideSize);
-  const int utf8Size =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(std::max(utf8Size, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, utf8.data(), utf8Size, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(codePage, flags, wide.data(), wideSize, narrow.data(), size, nullptr,
+                      reportDefault);
+  if (usedDefault) {
+    return std::nullopt;
+  }
+  return narrow;
+}
+
+std::optional<std::string> Convert(UINT from, UINT to, std::string_view in) {
+  const std::optional<std::wstring> wide = Widen(from, in);
+  return wide ? Narrow(to, *wide) : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> GbkToUtf8(std::string_view gbk) {
+  return Convert(GbkCodePage, CP_UTF8, gbk);
+}
+
+std::string GbkToUtf8Lenient(std::string_view gbk) {
+  if (std::optional<std::string> whole = GbkToUtf8(gbk)) {
+    return *whole;
+  }
+  // A lead byte and the byte after it, or one byte; a lead byte that starts
+  // no character is marked alone and the byte after it read on its own.
+  std::string utf8;
+  for (std::size_t at = 0; at < gbk.size();) {
+    if (IsDBCSLeadByteEx(GbkCodePage, static_cast<BYTE>(gbk[at])) && at + 1 < gbk.size()) {
+      if (const std::optional<std::string> pair = GbkToUtf8(gbk.substr(at, 2))) {
+        utf8 += *pair;
+        at += 2;
+        continue;
+      }
+    }
+    const std::optional<std::string> single = GbkToUtf8(gbk.substr(at, 1));
+    utf8 += single ? *single : "?";
+    ++at;
+  }
   return utf8;
 }
 
-}  // namespace riddle_site
+std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
+  return Convert(CP_UTF8, GbkCodePage, utf8);
+}
+
+std::string Utf8ToGbkLenient(std::string_view utf8) {
+  if (std::optional<std::string> whole = Utf8ToGbk(utf8)) {
+    return *whole;
+  }
+  // Character by character: a byte that is not UTF-8 is marked with the
+  // bytes that it promised to lead.
+  std::string gbk;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const std::size_t size = std::min(Utf8SequenceLength(utf8[at]), utf8.size() - at);
+    const std::optional<std::string> converted = Utf8ToGbk(utf8.substr(at, size));
+    gbk += converted ? *converted : "?";
+    at += size;
+  }
+  return gbk;
+}
+
+}  // namespace zorvane

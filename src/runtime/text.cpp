@@ -24,6 +24,23 @@ TextView UpToNul(TextView t) {
   return t.substr(0, t.find('\0'));
 }
 
+bool IsValidGbk(TextView text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto first = static_cast<unsigned char>(text[i]);
+    if (first < 0x80) {
+      continue;
+    }
+    if (first == 0x80 || first == 0xFF || ++i == text.size()) {
+      return false;
+    }
+    const auto second = static_cast<unsigned char>(text[i]);
+    if (second < 0x40 || second == 0x7F || second == 0xFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
 Text CopyText(const char* t) {
   return t == nullptr ? Text() : Text(t);
 }

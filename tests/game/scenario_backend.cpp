@@ -12,7 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "runtime/gbk_to_utf8.h"
+#include "runtime/gbk_utf8.h"
 #include "runtime/native_path.h"
 #include "runtime/run_environment.h"
 #include "support/export_types.h"
@@ -117,9 +117,9 @@ class WineBackend : public ScenarioBackend {
   ~WineBackend() override { Stop(); }
 
   void Start(const RunPlace& place) override {
-    runFolder_ = temp_.path() / GbkToUtf8(place.folder);
+    runFolder_ = temp_.path() / GbkToUtf8Lenient(place.folder);
     std::filesystem::create_directories(runFolder_);
-    const std::filesystem::path host = runFolder_ / GbkToUtf8(place.hostName);
+    const std::filesystem::path host = runFolder_ / GbkToUtf8Lenient(place.hostName);
     std::filesystem::copy_file(buildDir_ / "tests" / "wine" / "zorvane_host.exe", host);
     std::filesystem::copy_file(buildDir_ / (product_ ? "zorvane.dll" : "zorvane_testable.dll"),
                                runFolder_ / "zorvane.dll");
@@ -162,7 +162,7 @@ class WineBackend : public ScenarioBackend {
   std::filesystem::path LocalPath(const std::string& relative) const override {
     std::string path = relative;
     std::replace(path.begin(), path.end(), '\\', '/');
-    return runFolder_ / GbkToUtf8(path);
+    return runFolder_ / GbkToUtf8Lenient(path);
   }
   long long SlowestCallMicroseconds() const override { return slowest_; }
 

@@ -2,34 +2,51 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/gbk_to_utf8.h"
+#include <string>
 
-namespace riddle_site {
+#include "gbk_utf8_cases.h"
+#include "support/hex.h"
+
+namespace zorvane {
 namespace {
 
-// Literals in this file are compiled to GBK; these are the UTF-8 bytes.
-constexpr char StartWordUtf8[] = "\xE5\xBC\x80\xE5\xA7\x8B";  // 开始
-constexpr char EmojiUtf8[] = "\xF0\x9F\x98\x80";
+using testing::ConversionCase;
+using testing::Hex;
 
-TEST(Utf8ToGbk, ConvertsUtf8ToGbk) {
-  EXPECT_EQ(Utf8ToGbk(StartWordUtf8), "开始");
-  EXPECT_EQ(Utf8ToGbk("a\r\nb"), "a\r\nb");
-  EXPECT_EQ(Utf8ToGbk(""), "");
-
-  // Longer than the converter's buffer, and back as the module's texts are shown.
-  std::string gbk;
-  for (int i = 0; i < 300; ++i) {
-    gbk += "谜底：";
-  }
-  const std::string utf8 = zorvane::GbkToUtf8(gbk);
-  EXPECT_EQ(Utf8ToGbk(utf8), gbk);
+std::string Shown(const std::optional<std::string>& text) {
+  return text ? Hex(*text) : "(refused)";
 }
 
-TEST(Utf8ToGbk, RefusesWhatIsNotUtf8OrNotInGbk) {
-  EXPECT_EQ(Utf8ToGbk(std::string("x") + EmojiUtf8), std::nullopt);
-  EXPECT_EQ(Utf8ToGbk("\xE5\xBC"), std::nullopt);  // cut-off UTF-8
-  EXPECT_EQ(Utf8ToGbk("\xC0\xAF"), std::nullopt);  // overlong
+std::string Shown(const std::optional<std::string_view>& text) {
+  return text ? Hex(std::string(*text)) : "(refused)";
+}
+
+TEST(GbkUtf8, EachWayStrictRefusesAndLenientMarksWhatItCannotCarry) {
+  for (const ConversionCase& c : testing::GbkToUtf8Cases) {
+    EXPECT_EQ(Shown(GbkToUtf8(c.from)), Shown(c.strict)) << "GBK to UTF-8: " << c.what;
+    EXPECT_EQ(Hex(GbkToUtf8Lenient(c.from)), Hex(std::string(c.lenient)))
+        << "GBK to UTF-8, lenient: " << c.what;
+  }
+  for (const ConversionCase& c : testing::Utf8ToGbkCases) {
+    EXPECT_EQ(Shown(Utf8ToGbk(c.from)), Shown(c.strict)) << "UTF-8 to GBK: " << c.what;
+    EXPECT_EQ(Hex(Utf8ToGbkLenient(c.from)), Hex(std::string(c.lenient)))
+        << "UTF-8 to GBK, lenient: " << c.what;
+  }
+}
+
+TEST(GbkUtf8, LongTextsGoThereAndBackWhole) {
+  // Longer than a conversion's chunk: nothing is lost between chunks.
+  std::string gbk;
+  for (int i = 0; i < 300; ++i) {
+    gbk += std::string(testing::StartWordGbk) + "\xA3\xBA";
+  }
+  const std::optional<std::string> utf8 = GbkToUtf8(gbk);
+  ASSERT_TRUE(utf8);
+  EXPECT_EQ(utf8->size(), 300u * 9u);
+  EXPECT_EQ(GbkToUtf8Lenient(gbk), *utf8);
+  EXPECT_EQ(Utf8ToGbk(*utf8), gbk);
+  EXPECT_EQ(Utf8ToGbkLenient(*utf8 + "\xF0\x9F\x98\x80"), gbk + "?");
 }
 
 }  // namespace
-}  // namespace riddle_site
+}  // namespace zorvane

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "runtime/gbk_to_utf8.h"
 #include "runtime/gbk_utf8.h"
 #include "runtime/settings/settings.h"
 
@@ -56,7 +55,7 @@ std::optional<double> ParseAmount(const std::string& text) {
 }  // namespace
 
 std::string ForTerminal(std::string_view gbk) {
-  std::string text = zorvane::GbkToUtf8(gbk);
+  std::string text = zorvane::GbkToUtf8Lenient(gbk);
   std::erase(text, '\r');
   return text;
 }
@@ -82,7 +81,7 @@ void Host::ShowDescriptor(std::string_view descriptor) {
 }
 
 bool Host::Handle(std::string_view utf8Line) {
-  const std::optional<std::string> line = riddle_site::Utf8ToGbk(utf8Line);
+  const std::optional<std::string> line = zorvane::Utf8ToGbk(utf8Line);
   if (!line) {
     out_ << "  (not sent: the message is not UTF-8 or holds characters that GBK lacks)\n";
     return true;

@@ -11,7 +11,7 @@ bool FlushToDisk(std::FILE* file) {
 
 std::string FolderForSettings(const std::string& commandLineFolder) {
   // Linux names files in UTF-8; the settings layer turns GBK names back.
-  return Utf8ToGbk(commandLineFolder).value_or("");
+  return zorvane::Utf8ToGbk(commandLineFolder).value_or("");
 }
 
 }  // namespace riddle_site

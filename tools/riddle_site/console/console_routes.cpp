@@ -350,7 +350,7 @@ class Routes {
   void Group(const Request& request, Response& response, const ConsoleSession& session) {
     // The name comes back as the page showed it (UTF-8); the group must be
     // one that the host folder lists.
-    const std::optional<std::string> name = Utf8ToGbk(request.get_param_value("group"));
+    const std::optional<std::string> name = zorvane::Utf8ToGbk(request.get_param_value("group"));
     const std::vector<GroupState> found = console_.hostFolder && name
                                               ? console_.hostFolder->FindGroup(*name)
                                               : std::vector<GroupState>();

@@ -182,7 +182,7 @@ TEST_F(ConsoleTest, ARiddleWithMarkupIsShownEscapedAndServedToTheModuleUnchanged
   // The module's page keeps the bytes: the game shows what the operator wrote.
   const auto page = Client().Get(RiddlePath(id));
   ASSERT_TRUE(page);
-  EXPECT_EQ(std::string(zorvane::CutQuestion(page->body)), *Utf8ToGbk(question));
+  EXPECT_EQ(std::string(zorvane::CutQuestion(page->body)), *zorvane::Utf8ToGbk(question));
   EXPECT_EQ(std::string(zorvane::CutAnswer(page->body)), "b&c'");
 }
 

@@ -42,8 +42,8 @@ std::vector<std::string> HostFolder::GroupNames() const {
       continue;
     }
     const std::u8string stem = it->path().stem().u8string();
-    std::optional<std::string> group =
-        Utf8ToGbk(std::string_view(reinterpret_cast<const char*>(stem.data()), stem.size()));
+    std::optional<std::string> group = zorvane::Utf8ToGbk(
+        std::string_view(reinterpret_cast<const char*>(stem.data()), stem.size()));
     if (group && !group->empty()) {
       names.push_back(std::move(*group));
     }

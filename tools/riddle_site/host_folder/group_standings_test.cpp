@@ -13,7 +13,7 @@ namespace {
 using zorvane::testing::WriteFileBytes;
 
 std::string Gbk(const std::string& utf8) {
-  return *Utf8ToGbk(utf8);
+  return *zorvane::Utf8ToGbk(utf8);
 }
 
 // The host's files as the module and the sign-in module leave them, in the

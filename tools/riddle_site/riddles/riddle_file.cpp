@@ -202,7 +202,7 @@ std::optional<std::string> GbkText(std::string_view utf8, const TextName& name, 
     problem = About(name, u8" holds a NUL byte", u8"里有 NUL 字节");
     return std::nullopt;
   }
-  std::optional<std::string> gbk = Utf8ToGbk(utf8);
+  std::optional<std::string> gbk = zorvane::Utf8ToGbk(utf8);
   if (!gbk) {
     problem = About(name, u8" is not valid UTF-8 or holds a character that GBK lacks",
                     u8"不是有效的 UTF-8，或者有 GBK 里没有的字符");

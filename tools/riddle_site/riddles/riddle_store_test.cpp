@@ -60,7 +60,7 @@ TEST_F(RiddleStoreTest, ADeletedRiddleKeepsItsPageForGroupsOnItAndLeavesTheChain
     const Riddle* standing = catalog->FindByPath("/dmmy/19500.html");
     ASSERT_NE(standing, nullptr) << "a group on the deleted riddle is stranded";
     const std::string page = catalog->Page(*standing);
-    EXPECT_EQ(Str(zorvane::CutQuestion(page)), *Utf8ToGbk("Q2（K）"));
+    EXPECT_EQ(Str(zorvane::CutQuestion(page)), *zorvane::Utf8ToGbk("Q2（K）"));
     EXPECT_EQ(Str(zorvane::CutAnswer(page)), "A2");
     EXPECT_EQ(Str(zorvane::CutNextPath(page)), "/dmmy/19501.html");
     EXPECT_EQ(ChainFromFirstPage(*catalog), (std::vector<int>{19499, 19501, 19499}));

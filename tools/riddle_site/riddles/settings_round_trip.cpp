@@ -61,7 +61,7 @@ class ScratchFolder {
       return std::nullopt;
     }
     const std::u8string utf8 = (path_ / name).u8string();
-    return Utf8ToGbk(std::string(utf8.begin(), utf8.end()));
+    return zorvane::Utf8ToGbk(std::string(utf8.begin(), utf8.end()));
   }
 
  private:

@@ -165,7 +165,7 @@ std::string ModuleFetchLine(const ModuleFetches& fetches) {
 }
 
 std::string Shown(std::string_view gbk) {
-  return GbkToUtf8Shown(gbk);
+  return zorvane::GbkToUtf8Lenient(gbk);
 }
 
 }  // namespace
