@@ -1,66 +1,76 @@
 #include "signin/signin_ledger.h"
 
-#include <utility>
+#include <algorithm>
+#include <cmath>
 
+#include "game/contract.h"
+#include "game/ledger.h"
 #include "runtime/convert.h"
 #include "runtime/run_environment.h"
+#include "runtime/settings/setting_sections.h"
 #include "runtime/settings/settings.h"
 
-namespace host_simulator {
+namespace zorvane {
 namespace {
 
-constexpr char BalanceKey[] = "总共人民币";
-constexpr std::string_view SectionSeparator = "--";
-
-std::string Section(const std::string& group, const std::string& member) {
-  return member + std::string(SectionSeparator) + group;
+// A file named like the folder counts as the folder: the write then fails.
+bool EnsureLedgerFolder(TextView folder) {
+  const Text ledgers = LedgerFolderPath(folder);
+  return CreateDir(ledgers) || FileExists(ledgers);
 }
 
 }  // namespace
 
-SigninLedger::SigninLedger(std::string runDirectory) : runDirectory_(std::move(runDirectory)) {}
-
-std::string SigninLedger::FilePath(const std::string& group) const {
-  return runDirectory_ + "/config/签到数据" + group + ".ini";
-}
-
-std::optional<std::string> SigninLedger::BalanceText(const std::string& group,
-                                                     const std::string& member) const {
-  // A missing key reads as the empty text. No balance is ever legitimately
-  // empty, so the empty text means there is none.
-  const zorvane::Text text =
-      zorvane::ReadSetting(FilePath(group), Section(group, member), BalanceKey);
+std::optional<Text> ReadMemberBalance(TextView folder, TextView group, TextView member) {
+  Text text = ReadSetting(LedgerFilePath(folder, group), LedgerSection(member, group), BalanceKey);
   if (text.empty()) {
     return std::nullopt;
   }
-  return std::string(text);
+  return text;
 }
 
-double SigninLedger::Balance(const std::string& group, const std::string& member) const {
-  const std::optional<std::string> text = BalanceText(group, member);
-  return text ? zorvane::ToNumber(*text) : 0.0;
+bool WriteMemberBalance(TextView folder, TextView group, TextView member, TextView text) {
+  return EnsureLedgerFolder(folder) && WriteSetting(LedgerFilePath(folder, group),
+                                                    LedgerSection(member, group), BalanceKey, text);
 }
 
-bool SigninLedger::SetBalance(const std::string& group, const std::string& member,
-                              const std::string& text) const {
-  const std::string folder = runDirectory_ + "/config";
-  if (!zorvane::CreateDir(folder) && !zorvane::FileExists(folder)) {
+bool PayMember(TextView folder, TextView group, TextView member, double amount) {
+  if (!EnsureLedgerFolder(folder)) {
     return false;
   }
-  return zorvane::WriteSetting(FilePath(group), Section(group, member), BalanceKey, text);
+  bool finite = true;
+  const bool written =
+      ChangeSharedSetting(LedgerFilePath(folder, group), LedgerSection(member, group), BalanceKey,
+                          [&](const Text& stored) -> std::optional<Text> {
+                            const double balance = ToNumber(stored) + amount;
+                            finite = std::isfinite(balance);
+                            return finite ? std::optional<Text>(ToText(balance)) : std::nullopt;
+                          });
+  return written && finite;
 }
 
-bool SigninLedger::Give(const std::string& group, const std::string& member, double amount) const {
-  const zorvane::Text total = zorvane::ToText(Balance(group, member) + amount);
-  return SetBalance(group, member, std::string(total));
+std::vector<MemberBalance> LedgerMembers(TextView folder, TextView group) {
+  const Text ledger = LedgerFilePath(folder, group);
+  // Sections are named member + joint + group; a section of another group
+  // that found its way into the file is not one of this group's members.
+  const Text suffix = ConcatTexts({LedgerSectionJoint, group});
+  std::vector<MemberBalance> members;
+  for (const Text& section : ReadSectionNames(ledger)) {
+    const TextView name = section;
+    if (name.size() <= suffix.size() || !name.ends_with(suffix)) {
+      continue;
+    }
+    Text text = ReadSetting(ledger, section, BalanceKey);
+    if (!text.empty()) {
+      const double value = ToNumber(text);
+      members.push_back(
+          {Text(name.substr(0, name.size() - suffix.size())), std::move(text), value});
+    }
+  }
+  std::stable_sort(
+      members.begin(), members.end(),
+      [](const MemberBalance& a, const MemberBalance& b) { return a.value > b.value; });
+  return members;
 }
 
-bool SigninLedger::SeedIfMissing(const std::string& group, const std::string& member) const {
-  return BalanceText(group, member) ? true : SetBalance(group, member, StartingBalance);
-}
-
-std::vector<MemberBalance> SigninLedger::Members(const std::string& group) const {
-  return riddle_site::LedgerMembers(FilePath(group), group);
-}
-
-}  // namespace host_simulator
+}  // namespace zorvane

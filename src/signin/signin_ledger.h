@@ -1,54 +1,43 @@
-// The companion sign-in module's side of the balances: one settings file per
-// group below the run directory, one section per member, one key holding
-// the member's money. The host simulator fills it in as that module would.
+// The sign-in side of the ledger: what a sign-in module does with the
+// balances that the game reads and changes, in the ledger of a group in a
+// host's folder (the contract names the file, the sections and the key).
+// Every name and text here is GBK, the folder as the settings layer takes
+// folder names.
 #pragma once
 
 #include <optional>
-#include <string>
 #include <vector>
 
-#include "signin/ledger_members.h"
+#include "runtime/text.h"
 
-namespace host_simulator {
+namespace zorvane {
 
-// What a member holds when the simulator first meets them.
-inline constexpr char StartingBalance[] = "100";
-
-using riddle_site::MemberBalance;
-
-// Every name and text here is GBK.
-class SigninLedger {
- public:
-  explicit SigninLedger(std::string runDirectory);
-
-  // runDirectory + "/config/签到数据" + group + ".ini"
-  std::string FilePath(const std::string& group) const;
-
-  // The stored balance text, or nullopt when there is none (an empty one
-  // counts as none).
-  std::optional<std::string> BalanceText(const std::string& group, const std::string& member) const;
-
-  // The stored balance as the module reads it (0 when there is none).
-  double Balance(const std::string& group, const std::string& member) const;
-
-  // Stores text as the balance; makes the config folder when it is missing.
-  bool SetBalance(const std::string& group, const std::string& member,
-                  const std::string& text) const;
-
-  // Adds amount (which may be negative) to the balance, as the sign-in
-  // module pays out; false when the file could not be written.
-  bool Give(const std::string& group, const std::string& member, double amount) const;
-
-  // Gives the member StartingBalance when they have no balance yet; keeps
-  // an existing one. False when the file could not be written.
-  bool SeedIfMissing(const std::string& group, const std::string& member) const;
-
-  // The members of the group that the file holds a balance for, highest
-  // balance first (members with equal balances in file order).
-  std::vector<MemberBalance> Members(const std::string& group) const;
-
- private:
-  std::string runDirectory_;
+// A member's balance as a group's ledger holds it.
+struct MemberBalance {
+  Text member;
+  Text text;         // as stored
+  double value = 0;  // as the game reads it
 };
 
-}  // namespace host_simulator
+// The member's stored balance text, or nullopt when there is none: no
+// balance is ever legitimately empty, so an empty one counts as none.
+std::optional<Text> ReadMemberBalance(TextView folder, TextView group, TextView member);
+
+// Stores text as the member's balance, making the ledgers' folder when it is
+// missing. False when the ledger cannot be written.
+bool WriteMemberBalance(TextView folder, TextView group, TextView member, TextView text);
+
+// Pays amount (a negative one takes money) to the member as a sign-in module
+// pays out: added to the stored balance (none counts as 0) in one change of
+// the ledger, so that a change the game makes meanwhile is added to, not
+// overwritten, and written as the game writes numbers. False, the balance
+// left as it was, when the ledger cannot be written or the sum is beyond
+// the largest number (it would read back as 0).
+bool PayMember(TextView folder, TextView group, TextView member, double amount);
+
+// The members that the group's ledger holds a balance for, highest balance
+// first (equal ones in file order). A section of another group, and an empty
+// balance, are left out.
+std::vector<MemberBalance> LedgerMembers(TextView folder, TextView group);
+
+}  // namespace zorvane

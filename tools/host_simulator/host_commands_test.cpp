@@ -44,16 +44,6 @@ TEST(HostRouting, SlashLinesAreHostCommandsThatNeverReachTheModule) {
   EXPECT_EQ(std::get<HostCommand>(RouteLine("/开始", Word)).name, "开始");
 }
 
-TEST(HostRouting, TheCommandWordIsTheDescriptorsFifthLine) {
-  EXPECT_EQ(CommandWordOf("Zorvane\r\n1.1\r\nTamsel\r\ncredit\r\nZorva \r\nhint\r\n\r\n"
-                          "Zorvane\r\n1\r\n假\r\n"),
-            "Zorva ");
-  EXPECT_EQ(CommandWordOf("a\r\nb\r\nc\r\nd\r\n"), "");
-  EXPECT_EQ(CommandWordOf("a\r\nb\r\nc\r\nd\r\ne"), "");  // the fifth line never ends
-  EXPECT_EQ(CommandWordOf(""), "");
-  EXPECT_EQ(CommandWordOf("a\nb\nc\nd\ne\n"), "");  // lines end with CR LF only
-}
-
 TEST(HostRouting, OnlyDigitsAreNumbers) {
   EXPECT_TRUE(IsNumber("10001"));
   EXPECT_FALSE(IsNumber(""));

@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "game/contract.h"
+#include "signin/signin_ledger.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
@@ -11,32 +13,38 @@ namespace host_simulator {
 namespace {
 
 // The test build of the module in a run directory of its own, with no
-// riddle site: the host's own commands need none.
+// riddle site: the host's own commands need none. The run directory's name
+// is ASCII: the same for the settings layer.
 class HostCommands : public ::testing::Test {
  protected:
   HostCommands()
       : module_(ZORVANE_TESTABLE_MODULE_PATH),
-        ledger_(runDirectory_.str()),
-        host_(module_, ledger_, runDirectory_.str(), "555", "42", out_) {}
+        host_(module_, runDirectory_.str(), "555", "42", out_) {}
 
   void SetUp() override {
     ASSERT_TRUE(module_.loaded()) << module_.error();
     const std::string site = zorvane::testing::UnreachableSiteBase();
-    ASSERT_TRUE(module_.ConfigureForTesting(runDirectory_.str(), site, site + "/update.html"));
+    ASSERT_TRUE(
+        module_.ConfigureForTesting(runDirectory_.str().c_str(), site, site + "/update.html"));
     ASSERT_TRUE(host_.SeedMember());
     host_.CallInfo();
   }
 
-  // What the host shows for one typed line (UTF-8 here is GBK's ASCII part).
+  // What the host shows for one typed line.
   std::string Type(std::string_view line) {
     out_.str("");
     EXPECT_TRUE(host_.Handle(line)) << line;
     return out_.str();
   }
 
+  std::optional<std::string> Stored(const char* group, const char* member) const {
+    const std::optional<zorvane::Text> text =
+        zorvane::ReadMemberBalance(runDirectory_.str(), group, member);
+    return text ? std::optional<std::string>(*text) : std::nullopt;
+  }
+
   const zorvane::testing::TempDir runDirectory_;
-  ZorvaneModule module_;
-  const SigninLedger ledger_;
+  zorvane::host::ZorvaneModule module_;
   std::ostringstream out_;
   Host host_;
 };
@@ -47,17 +55,17 @@ TEST_F(HostCommands, SlashCommandsNeverReachTheModule) {
   EXPECT_NE(Type("/").find("unknown command /;"), std::string::npos);
   EXPECT_FALSE(host_.lastExchange());
   // Not one of them cost the member anything.
-  EXPECT_EQ(ledger_.BalanceText("555", "42"), StartingBalance);
+  EXPECT_EQ(Stored("555", "42"), StartingBalance);
   EXPECT_FALSE(host_.Handle("/quit"));
 }
 
 TEST_F(HostCommands, TheCommandWordComesOffBeforeTheModuleSeesTheMessage) {
-  Type("Zorva \xE5\xBC\x80\xE5\xA7\x8B");  // "Zorva 开始" in UTF-8
+  Type("Zorva 开始");
   ASSERT_TRUE(host_.lastExchange());
-  EXPECT_EQ(host_.lastExchange()->message, "开始");
+  EXPECT_EQ(host_.lastExchange()->message, zorvane::StartWord);
   // A start command does not pay or cost; without a site it gets no reply.
   EXPECT_EQ(host_.lastExchange()->reply, "");
-  EXPECT_EQ(ledger_.BalanceText("555", "42"), StartingBalance);
+  EXPECT_EQ(Stored("555", "42"), StartingBalance);
 
   Type("Zorva  x");
   EXPECT_EQ(host_.lastExchange()->message, " x");
@@ -66,7 +74,7 @@ TEST_F(HostCommands, TheCommandWordComesOffBeforeTheModuleSeesTheMessage) {
 TEST_F(HostCommands, GiveWritesTheLedgerOfTheNamedOrCurrentMember) {
   EXPECT_NE(Type("/give 50").find("paid 50 to 42, who now has 150"), std::string::npos);
   EXPECT_NE(Type("/give 7.5 43").find("who now has 7.5"), std::string::npos);
-  EXPECT_EQ(ledger_.BalanceText("555", "43"), "7.5");
+  EXPECT_EQ(Stored("555", "43"), "7.5");
   // Bad amounts and members change nothing.
   for (const char* line :
        {"/give", "/give x", "/give 5 ../43", "/give 5 43 44", "/give 1e", "/give 5x"}) {
@@ -77,8 +85,8 @@ TEST_F(HostCommands, GiveWritesTheLedgerOfTheNamedOrCurrentMember) {
   EXPECT_NE(Type("/give " + nines).find("cannot pay 999"), std::string::npos);
   ASSERT_NE(Type("/give " + nines.substr(1) + " 43").find("paid"), std::string::npos);
   EXPECT_NE(Type("/give " + nines.substr(1) + " 43").find("cannot pay"), std::string::npos);
-  EXPECT_EQ(ledger_.BalanceText("555", "42"), "150");
-  EXPECT_EQ(ledger_.BalanceText("555", "43"), "1e+308");
+  EXPECT_EQ(Stored("555", "42"), "150");
+  EXPECT_EQ(Stored("555", "43"), "1e+308");
 }
 
 TEST_F(HostCommands, BalancesListTheGroupHighestFirst) {
@@ -96,10 +104,10 @@ TEST_F(HostCommands, BalancesListTheGroupHighestFirst) {
 TEST_F(HostCommands, MemberAndGroupSwitchOnlyToNumbers) {
   Type("/member 43");
   EXPECT_EQ(host_.member(), "43");
-  EXPECT_EQ(ledger_.BalanceText("555", "43"), StartingBalance);  // a new member is paid in
+  EXPECT_EQ(Stored("555", "43"), StartingBalance);  // a new member is paid in
   Type("/group 556");
   EXPECT_EQ(host_.group(), "556");
-  EXPECT_EQ(ledger_.BalanceText("556", "43"), StartingBalance);
+  EXPECT_EQ(Stored("556", "43"), StartingBalance);
   for (const char* line : {"/member", "/member ..", "/member 1 2", "/group -1", "/group"}) {
     EXPECT_NE(Type(line).find("usage: /"), std::string::npos) << line;
   }
@@ -111,8 +119,9 @@ TEST_F(HostCommands, RiddleTellsWhereTheGroupStands) {
   EXPECT_NE(Type("/riddle").find("group 555 has no game yet"), std::string::npos);
   // A start command opens the first page even when the site cannot be
   // reached; the answer stays empty, so no riddle is open.
-  Type("\xE5\xBC\x80\xE5\xA7\x8B");
-  EXPECT_NE(Type("/riddle").find("is at page /dmmy/19499.html; no riddle is open"),
+  Type("开始");
+  EXPECT_NE(Type("/riddle").find("is at page " + std::string(zorvane::InitialRiddlePath) +
+                                 "; no riddle is open"),
             std::string::npos);
 }
 

@@ -246,9 +246,9 @@ int main(int argc, char** argv) {
   using namespace riddle_site;
   const Options options = ParseOptions(argc, argv);
   LoadedRiddles loaded = LoadRiddleFile(options.riddleFile);
-  if (loaded.problem) {
+  if (!loaded.problems.empty()) {
     std::cerr << "zorvane-site: bad riddle file: "
-              << DescribeProblem(options.riddleFile, *loaded.problem) << "\n";
+              << DescribeProblem(options.riddleFile, loaded.problems.front()) << "\n";
     return 1;
   }
   RiddleStore riddles(options.riddleFile, std::move(loaded));

@@ -10,10 +10,6 @@ namespace riddle_site {
 // it could not.
 bool FlushToDisk(std::FILE* file);
 
-// A folder named on the command line as the settings layer takes folder
-// names (GBK on every platform); empty when the name cannot be given so.
-std::string FolderForSettings(const std::string& commandLineFolder);
-
 }  // namespace riddle_site
 
 #include <ctime>

@@ -1,17 +1,11 @@
 #include <unistd.h>
 
 #include "console/console_platform.h"
-#include "runtime/gbk_utf8.h"
 
 namespace riddle_site {
 
 bool FlushToDisk(std::FILE* file) {
   return fsync(fileno(file)) == 0;
-}
-
-std::string FolderForSettings(const std::string& commandLineFolder) {
-  // Linux names files in UTF-8; the settings layer turns GBK names back.
-  return zorvane::Utf8ToGbk(commandLineFolder).value_or("");
 }
 
 }  // namespace riddle_site

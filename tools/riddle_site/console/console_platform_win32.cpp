@@ -9,11 +9,6 @@ bool FlushToDisk(std::FILE* file) {
   return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FALSE;
 }
 
-std::string FolderForSettings(const std::string& commandLineFolder) {
-  // The command line and the settings layer both speak the ANSI code page.
-  return commandLineFolder;
-}
-
 }  // namespace riddle_site
 
 namespace riddle_site {

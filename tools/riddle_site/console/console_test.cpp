@@ -100,7 +100,7 @@ TEST_F(ConsoleTest, APostWithoutTheSessionsTokenChangesNothing) {
     }
   }
   EXPECT_EQ(ReadFileBytes(path_), before);
-  EXPECT_EQ(Client().Get("/dmmy/19501.html")->status, 404);
+  EXPECT_EQ(Client().Get(RiddlePath(19501))->status, 404);
   EXPECT_EQ(store_->catalog()->Next(store_->catalog()->riddles()[0]).id, 19500);
 
   // The real form goes through and is served at once.
@@ -109,7 +109,7 @@ TEST_F(ConsoleTest, APostWithoutTheSessionsTokenChangesNothing) {
                     httplib::Params{{"csrf", csrf}, {"question", "Q3"}, {"answer", "A3"}});
   ASSERT_TRUE(saved);
   EXPECT_EQ(saved->status, 303);
-  EXPECT_EQ(Client().Get("/dmmy/19501.html")->status, 200);
+  EXPECT_EQ(Client().Get(RiddlePath(19501))->status, 200);
 }
 
 TEST_F(ConsoleTest, AWrongPasswordIsRefusedAndRepeatedTriesAreStopped) {

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <string_view>
 
+#include "game/contract.h"
 #include "net/http_get.h"
+#include "site/site_pages.h"
 
 namespace riddle_site {
 namespace {
 
 bool IsRiddlePagePath(std::string_view path) {
-  return path.starts_with("/dmmy/") && path.ends_with(".html");
+  return path.starts_with(zorvane::RiddlePathPrefix) && path.ends_with(zorvane::RiddlePathSuffix);
 }
 
 }  // namespace
@@ -20,7 +22,7 @@ void TrafficLog::Record(TrafficEntry entry, const std::string& userAgent) {
   if (userAgent == zorvane::UserAgent && entry.method == "GET") {
     if (IsRiddlePagePath(entry.path)) {
       moduleFetches_.riddlePage = entry;
-    } else if (entry.path == "/update.html") {
+    } else if (entry.path == UpdatePagePath) {
       moduleFetches_.updatePage = entry;
     }
   }

@@ -4,10 +4,9 @@
 #include <filesystem>
 #include <utility>
 
-#include "console/console_platform.h"
 #include "game/contract.h"
 #include "game/game_state.h"
-#include "game/ledger.h"
+#include "host/settings_folder.h"
 #include "runtime/gbk_utf8.h"
 #include "runtime/settings/settings.h"
 
@@ -27,7 +26,8 @@ bool IsIniFile(const fs::directory_entry& entry) {
 }  // namespace
 
 HostFolder::HostFolder(std::string folder)
-    : folder_(std::move(folder)), folderForSettings_(FolderForSettings(folder_)) {}
+    : folder_(std::move(folder)),
+      folderForSettings_(zorvane::host::SettingsFolder(folder_).value_or("")) {}
 
 std::vector<std::string> HostFolder::GroupNames() const {
   std::vector<std::string> names;
@@ -86,7 +86,7 @@ std::vector<MemberBalance> HostFolder::Members(std::string_view group) const {
   if (!IsListed(group)) {
     return {};
   }
-  return LedgerMembers(std::string(zorvane::LedgerFilePath(folderForSettings_, group)), group);
+  return zorvane::LedgerMembers(folderForSettings_, group);
 }
 
 }  // namespace riddle_site

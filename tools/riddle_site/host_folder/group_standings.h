@@ -7,14 +7,17 @@
 #include <string_view>
 #include <vector>
 
-#include "signin/ledger_members.h"
+#include "signin/signin_ledger.h"
 
 namespace riddle_site {
 
+using zorvane::MemberBalance;
+
+// A group's state file as the console shows it.
 struct GroupState {
   std::string group;
-  std::string path;         // "结尾": the page the group stands on
-  bool riddleOpen = false;  // "答案" holds an answer to guess
+  std::string path;         // the page the group stands on
+  bool riddleOpen = false;  // an answer is stored: a riddle waits to be guessed
 };
 
 class HostFolder {

@@ -4,21 +4,22 @@
 #include <charconv>
 #include <utility>
 
-#include "site/html_escape.h"
+#include "game/contract.h"
 
 namespace riddle_site {
 namespace {
 
-constexpr std::string_view PathPrefix = "/dmmy/";
-constexpr std::string_view PathSuffix = ".html";
+using zorvane::RiddlePathPrefix;
+using zorvane::RiddlePathSuffix;
 
-// The id in "/dmmy/<id>.html", or -1 when path has another shape.
+// The id in a riddle page's path, or -1 when path has another shape.
 int IdFromPath(std::string_view path) {
-  if (!path.starts_with(PathPrefix) || !path.ends_with(PathSuffix)) {
+  if (!path.starts_with(RiddlePathPrefix) || !path.ends_with(RiddlePathSuffix) ||
+      path.size() < RiddlePathPrefix.size() + RiddlePathSuffix.size()) {
     return -1;
   }
-  const std::string_view digits =
-      path.substr(PathPrefix.size(), path.size() - PathPrefix.size() - PathSuffix.size());
+  const std::string_view digits = path.substr(
+      RiddlePathPrefix.size(), path.size() - RiddlePathPrefix.size() - RiddlePathSuffix.size());
   int id = -1;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
   if (error != std::errc() || end != digits.data() + digits.size() || digits.starts_with("0")) {
@@ -27,37 +28,16 @@ int IdFromPath(std::string_view path) {
   return id;
 }
 
-std::string PageHead(std::string_view title) {
-  std::string head =
-      "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n"
-      "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">\r\n<title>";
-  head += title;
-  head += "</title>\r\n</head>\r\n<body>\r\n";
-  return head;
-}
-
-constexpr std::string_view PageTail = "</body>\r\n</html>\r\n";
-
 }  // namespace
 
-RiddleCatalog::RiddleCatalog(std::vector<RiddleText> texts) {
-  int id = FirstRiddleId;
-  for (RiddleText& text : texts) {
-    riddles_.push_back({id++, std::move(text.question), std::move(text.answer)});
-  }
-  for (std::size_t i = 0; i < riddles_.size(); ++i) {
-    indexById_.emplace(riddles_[i].id, i);
-  }
+std::string RiddlePath(int id) {
+  return std::string(RiddlePathPrefix) + std::to_string(id) + std::string(RiddlePathSuffix);
 }
 
 RiddleCatalog::RiddleCatalog(std::vector<Riddle> riddles) : riddles_(std::move(riddles)) {
   for (std::size_t i = 0; i < riddles_.size(); ++i) {
     indexById_.emplace(riddles_[i].id, i);
   }
-}
-
-std::string RiddlePath(int id) {
-  return std::string(PathPrefix) + std::to_string(id) + std::string(PathSuffix);
 }
 
 const Riddle* RiddleCatalog::FindByPath(std::string_view path) const {
@@ -80,51 +60,6 @@ const Riddle& RiddleCatalog::Next(const Riddle& riddle) const {
     }
   }
   return riddle;  // the only riddle left links to itself
-}
-
-std::string RiddleCatalog::Page(const Riddle& riddle) const {
-  const Riddle& next = Next(riddle);
-  // The question must be the page's first h3 heading: nothing above it
-  // may use one.
-  std::string page = PageHead("谜语大全 - 第" + std::to_string(riddle.id) + "条");
-  page += "<div class=\"riddle\">\r\n<h3>";
-  page += riddle.question;
-  page += "</h3>\r\n<p>想一想再看答案哦。</p>\r\n<h3>谜底：";
-  page += riddle.answer;
-  page += "</h3>\r\n</div>\r\n<p>下一篇：<a href='";
-  page += RiddlePath(next.id);
-  page += "'>第" + std::to_string(next.id) + "条谜语</a></p>\r\n";
-  page += PageTail;
-  return page;
-}
-
-std::string BuildUpdatePage(std::string_view updateLink) {
-  std::string page = PageHead("Zorvane 版本信息");
-  page += "<p>Zorvane 最新版本：1.1</p>\r\n";
-  if (updateLink.empty()) {
-    page += "<p>当前没有新版本。</p>\r\n";
-  } else {
-    page += "<p>[更新连接：]";
-    page += updateLink;
-    page += "。</p>\r\n";
-  }
-  page += PageTail;
-  return page;
-}
-
-std::string BuildIndexPage() {
-  std::string page = PageHead("谜语大全");
-  page += "<p>从第一条谜语开始：<a href='" + RiddlePath(FirstRiddleId) + "'>第" +
-          std::to_string(FirstRiddleId) + "条谜语</a></p>\r\n";
-  page += PageTail;
-  return page;
-}
-
-std::string BuildNotFoundPage(std::string_view path) {
-  std::string page = PageHead("找不到页面");
-  page += "<p>找不到页面：" + EscapeHtml(path) + "</p>\r\n";
-  page += PageTail;
-  return page;
 }
 
 }  // namespace riddle_site

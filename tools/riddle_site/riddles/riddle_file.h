@@ -6,7 +6,7 @@
 // and lines starting with "#" are skipped, and so is a first line that names
 // the columns ("question" or "谜面" first). Blanks around each text are
 // dropped. A riddle is refused, with its line number and the reason, when
-// the game could not play it as written.
+// the game could not play it as written (riddles/riddle_rules.h).
 //
 // A file whose column line starts with "id" (or "编号") gives every riddle
 // its page number in a first column, so that a riddle keeps its page however
@@ -22,19 +22,11 @@
 #include <vector>
 
 #include "riddles/riddle_catalog.h"
+#include "riddles/riddle_rules.h"
 
 namespace riddle_site {
 
 enum class RiddleFileFormat { Tsv, Csv };
-
-// Why a riddle or a file is refused (UTF-8): in English for the site's
-// terminal, in Chinese for the console's pages.
-struct Reason {
-  std::string english;
-  std::string chinese;
-
-  bool empty() const { return english.empty(); }
-};
 
 // What is wrong with a file: line 0 stands for the file as a whole.
 struct RiddleFileProblem {
@@ -52,20 +44,11 @@ struct RiddleEntry {
 };
 
 struct LoadedRiddles {
-  std::vector<RiddleText> riddles;           // GBK, the kind joined to the question
-  std::vector<RiddleEntry> entries;          // the same riddles as written, in the same order
-  bool hasIds = false;                       // the file has an id column
-  std::optional<RiddleFileProblem> problem;  // the first of problems
-  std::vector<RiddleFileProblem> problems;   // every bad line, in file order
+  std::vector<RiddleText> riddles;          // GBK, the kind joined to the question
+  std::vector<RiddleEntry> entries;         // the same riddles as written, in the same order
+  bool hasIds = false;                      // the file has an id column
+  std::vector<RiddleFileProblem> problems;  // every bad line, in file order
 };
-
-// The riddle that the game would be given for these texts (UTF-8), or
-// nullopt with the reason in problem: the rules of a riddle file's line.
-std::optional<RiddleText> CheckRiddleTexts(std::string_view question, std::string_view answer,
-                                           std::string_view kind, Reason& problem);
-
-// Riddle ids are page numbers: positive, without leading zeros.
-inline constexpr int LargestRiddleId = 999999999;
 
 // The riddles of a file's content, or its problems: a file with any
 // problem is to be refused whole.

@@ -1,19 +1,15 @@
-// Literals in this file are UTF-8: its texts go to the console's pages.
 #include "riddles/riddle_store.h"
 
 #include <algorithm>
 #include <utility>
+
+#include "game/contract.h"
 
 namespace riddle_site {
 namespace {
 
 std::optional<std::string> Refused(const std::string& reason) {
   return reason;
-}
-
-// The entry's riddle as the game gets it; the entry passed the rules.
-std::optional<RiddleText> Checked(const RiddleEntry& entry, Reason& problem) {
-  return CheckRiddleTexts(entry.question, entry.answer, entry.kind, problem);
 }
 
 std::vector<RiddleEntry>::iterator FindEntry(std::vector<RiddleEntry>& entries, int id) {
@@ -25,10 +21,10 @@ std::vector<RiddleEntry>::iterator FindEntry(std::vector<RiddleEntry>& entries, 
 
 std::optional<Reason> CheckChain(const std::vector<RiddleEntry>& entries) {
   const auto first = std::find_if(entries.begin(), entries.end(), [](const RiddleEntry& entry) {
-    return entry.id == FirstRiddleId;
+    return entry.id == zorvane::FirstRiddleId;
   });
   if (first == entries.end() || first->deleted) {
-    const std::string first = std::to_string(FirstRiddleId);
+    const std::string first = std::to_string(zorvane::FirstRiddleId);
     return Reason{
         "riddle " + first +
             " is missing or deleted, but every new group starts there (it may be "
@@ -139,7 +135,7 @@ std::string RiddleStore::Download() const {
 std::optional<std::string> RiddleStore::Commit(std::vector<RiddleEntry> entries) {
   for (const RiddleEntry& entry : entries) {
     Reason problem;
-    if (!Checked(entry, problem)) {
+    if (!CheckRiddleTexts(entry.question, entry.answer, entry.kind, problem)) {
       return Refused("不能保存第 " + std::to_string(entry.id.value_or(0)) + " 条：" +
                      problem.chinese);
     }
@@ -154,9 +150,11 @@ std::optional<std::string> RiddleStore::Commit(std::vector<RiddleEntry> entries)
   const std::string content = WriteRiddleFile(entries, format);
   LoadedRiddles written = ParseRiddles(content, format);
   if (!written.problems.empty() || written.entries.size() != entries.size()) {
-    return Refused(
-        "不能保存：这些谜语写进文件后读不回来" +
-        (written.problem ? "（" + written.problem->reason.chinese + "）" : std::string()) + "。");
+    return Refused("不能保存：这些谜语写进文件后读不回来" +
+                   (written.problems.empty()
+                        ? std::string()
+                        : "（" + written.problems.front().reason.chinese + "）") +
+                   "。");
   }
   if (std::optional<std::string> failed = ReplaceFile(path_, content, write_)) {
     return Refused("保存失败，谜语文件保持原样：" + *failed);

@@ -7,12 +7,16 @@
 #include <functional>
 #include <memory>
 
+#include "game/contract.h"
 #include "game/riddle_page.h"
 #include "runtime/gbk_utf8.h"
+#include "site/site_pages.h"
 #include "support/temp_dir.h"
 
 namespace riddle_site {
 namespace {
+
+using zorvane::FirstRiddleId;
 
 using zorvane::testing::ReadFileBytes;
 using zorvane::testing::WriteFileBytes;
@@ -27,7 +31,7 @@ class RiddleStoreTest : public ::testing::Test {
 
   std::unique_ptr<RiddleStore> Open(WriteBytes write = WriteAllBytes) {
     LoadedRiddles loaded = LoadRiddleFile(path_);
-    EXPECT_FALSE(loaded.problem) << loaded.problem->reason.english;
+    EXPECT_TRUE(loaded.problems.empty()) << loaded.problems.front().reason.english;
     return std::make_unique<RiddleStore>(path_, std::move(loaded), std::move(write));
   }
 
@@ -45,7 +49,7 @@ std::vector<int> ChainFromFirstPage(const RiddleCatalog& catalog) {
     if (ids.size() > 1 && riddle->id == FirstRiddleId) {
       break;
     }
-    riddle = catalog.FindByPath(Str(zorvane::CutNextPath(catalog.Page(*riddle))));
+    riddle = catalog.FindByPath(Str(zorvane::CutNextPath(RiddlePage(catalog, *riddle))));
   }
   return ids;
 }
@@ -57,12 +61,12 @@ TEST_F(RiddleStoreTest, ADeletedRiddleKeepsItsPageForGroupsOnItAndLeavesTheChain
   const auto reopened = Open();
   for (const RiddleStore* s : {store.get(), reopened.get()}) {
     const std::shared_ptr<const RiddleCatalog> catalog = s->catalog();
-    const Riddle* standing = catalog->FindByPath("/dmmy/19500.html");
+    const Riddle* standing = catalog->FindByPath(RiddlePath(19500));
     ASSERT_NE(standing, nullptr) << "a group on the deleted riddle is stranded";
-    const std::string page = catalog->Page(*standing);
+    const std::string page = RiddlePage(*catalog, *standing);
     EXPECT_EQ(Str(zorvane::CutQuestion(page)), *zorvane::Utf8ToGbk("Q2（K）"));
     EXPECT_EQ(Str(zorvane::CutAnswer(page)), "A2");
-    EXPECT_EQ(Str(zorvane::CutNextPath(page)), "/dmmy/19501.html");
+    EXPECT_EQ(Str(zorvane::CutNextPath(page)), RiddlePath(19501));
     EXPECT_EQ(ChainFromFirstPage(*catalog), (std::vector<int>{19499, 19501, 19499}));
   }
   // A new riddle never takes the deleted one's page.
@@ -132,7 +136,7 @@ TEST_F(RiddleStoreTest, AnInterruptedSaveLeavesTheOldFileAndTheServedRiddles) {
   EXPECT_NE(refused->find("保存失败"), std::string::npos) << *refused;
   EXPECT_EQ(ReadFileBytes(path_), before);
   EXPECT_FALSE(std::filesystem::exists(path_ + ".new"));
-  EXPECT_EQ(store->catalog()->FindByPath("/dmmy/19502.html"), nullptr);
+  EXPECT_EQ(store->catalog()->FindByPath(RiddlePath(19502)), nullptr);
   EXPECT_EQ(store->entries().size(), 3u);
 
   // A save that completes keeps the previous file as the backup.
@@ -162,9 +166,9 @@ TEST_F(RiddleStoreTest, AnImportWithABadLineIsRefusedWholeNamingEveryBadLine) {
       store->Import("id,question,answer\n19500,\"Q2, new\",A2\n,Q9,A9\n", RiddleFileFormat::Csv),
       std::nullopt);
   const std::shared_ptr<const RiddleCatalog> catalog = store->catalog();
-  EXPECT_EQ(catalog->FindByPath("/dmmy/19500.html")->question, "Q2, new");
-  ASSERT_NE(catalog->FindByPath("/dmmy/19502.html"), nullptr);
-  EXPECT_EQ(catalog->FindByPath("/dmmy/19502.html")->question, "Q9");
+  EXPECT_EQ(catalog->FindByPath(RiddlePath(19500))->question, "Q2, new");
+  ASSERT_NE(catalog->FindByPath(RiddlePath(19502)), nullptr);
+  EXPECT_EQ(catalog->FindByPath(RiddlePath(19502))->question, "Q9");
   EXPECT_EQ(catalog->riddles().size(), 4u);
 }
 

@@ -7,27 +7,23 @@
 #include <string>
 #include <system_error>
 
+#include "game/contract.h"
 #include "runtime/gbk_utf8.h"
 #include "runtime/settings/settings.h"
 
 namespace riddle_site {
 namespace {
 
+// ASCII letters and digits, and GBK double-byte characters, alone.
 bool IsPlainText(std::string_view gbk) {
   for (std::size_t i = 0; i < gbk.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(gbk[i]);
-    if (byte < 0x80) {
-      if (!std::isalnum(byte)) {
-        return false;
-      }
-      continue;
-    }
-    const unsigned char second = i + 1 < gbk.size() ? static_cast<unsigned char>(gbk[++i]) : 0;
-    if (byte == 0x80 || byte == 0xFF || second < 0x40 || second == 0x7F || second == 0xFF) {
+    const auto byte = static_cast<unsigned char>(gbk[i]);
+    if (byte < 0x80 && !std::isalnum(byte)) {
       return false;
     }
+    i += byte < 0x80 ? 0 : 1;  // the second byte of a character
   }
-  return true;
+  return zorvane::IsValidGbk(gbk);
 }
 
 // A new folder of this process's own below the system's temporary folder,
@@ -77,12 +73,14 @@ RoundTrip SettingsRoundTrip(std::string_view gbkValue) {
   }
   const ScratchFolder folder;
   const std::optional<std::string> file = folder.GbkPathOf("round-trip.ini");
-  // The section and key of a group's state file.
-  if (!file || !zorvane::WriteSetting(*file, "开始", "答案", gbkValue)) {
+  // Where the module keeps an answer: a group's state file.
+  using zorvane::AnswerKey;
+  using zorvane::StateSection;
+  if (!file || !zorvane::WriteSetting(*file, StateSection, AnswerKey, gbkValue)) {
     return RoundTrip::Unchecked;
   }
-  return zorvane::ReadSetting(*file, "开始", "答案") == gbkValue ? RoundTrip::Same
-                                                                 : RoundTrip::Changed;
+  return zorvane::ReadSetting(*file, StateSection, AnswerKey) == gbkValue ? RoundTrip::Same
+                                                                          : RoundTrip::Changed;
 }
 
 }  // namespace riddle_site

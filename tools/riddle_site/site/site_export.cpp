@@ -2,23 +2,35 @@
 
 #include <filesystem>
 
+#include "game/contract.h"
 #include "site/fresh_file.h"
+#include "site/site_pages.h"
 
 namespace riddle_site {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A site-relative path as a file below root.
+fs::path Below(const fs::path& root, const std::string& path) {
+  return root / path.substr(1);
+}
+
+}  // namespace
+
 std::optional<std::string> ExportSite(const RiddleCatalog& catalog, const std::string& updateLink,
                                       const std::string& folder) {
   const fs::path root(folder);
   std::error_code error;
-  fs::create_directories(root / "dmmy", error);
+  const fs::path pages = Below(root, RiddlePath(zorvane::FirstRiddleId)).parent_path();
+  fs::create_directories(pages, error);
   if (error) {
-    return "cannot make the folder " + (root / "dmmy").string() + ": " + error.message();
+    return "cannot make the folder " + pages.string() + ": " + error.message();
   }
-  auto write = [&](const fs::path& relative,
+  auto write = [&](const std::string& path,
                    const std::string& bytes) -> std::optional<std::string> {
-    const fs::path file = root / relative;
+    const fs::path file = Below(root, path);
     // A fresh file renamed into place: a link planted in the folder is
     // replaced, and its target left alone.
     if (!WriteFreshFile(file, bytes)) {
@@ -27,15 +39,14 @@ std::optional<std::string> ExportSite(const RiddleCatalog& catalog, const std::s
     return std::nullopt;
   };
   for (const Riddle& riddle : catalog.riddles()) {
-    // RiddlePath is "/dmmy/<id>.html": below the root without its "/".
-    if (auto failed = write(RiddlePath(riddle.id).substr(1), catalog.Page(riddle))) {
+    if (auto failed = write(RiddlePath(riddle.id), RiddlePage(catalog, riddle))) {
       return failed;
     }
   }
-  if (auto failed = write("update.html", BuildUpdatePage(updateLink))) {
+  if (auto failed = write(UpdatePagePath, UpdatePage(updateLink))) {
     return failed;
   }
-  return write("index.html", BuildIndexPage());
+  return write("/index.html", IndexPage());
 }
 
 }  // namespace riddle_site

@@ -9,9 +9,9 @@
 
 namespace riddle_site {
 
-// Writes every riddle page as folder/dmmy/<id>.html, the update page as
-// folder/update.html and the index as folder/index.html (GBK), making the
-// folders that are missing. Each file is written anew and renamed into
+// Writes every riddle page as the file below folder that its path names,
+// the update page as folder/update.html and the index as folder/index.html
+// (GBK), making the folders that are missing. Each file is written anew and renamed into
 // place: a link in the folder is replaced, never written through. Returns
 // what went wrong (UTF-8), or nullopt.
 std::optional<std::string> ExportSite(const RiddleCatalog& catalog, const std::string& updateLink,

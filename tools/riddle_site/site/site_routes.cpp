@@ -2,16 +2,9 @@
 
 #include <utility>
 
-#include "riddles/riddle_catalog.h"
+#include "site/site_pages.h"
 
 namespace riddle_site {
-
-void AddRoutes(httplib::Server& server, const RiddleCatalog& catalog, std::string updateLink) {
-  // Not owned: the caller keeps the catalogue alive.
-  const std::shared_ptr<const RiddleCatalog> fixed(&catalog, [](const RiddleCatalog*) {});
-  AddRoutes(
-      server, [fixed] { return fixed; }, std::move(updateLink));
-}
 
 void AddRoutes(httplib::Server& server, CurrentCatalog current, std::string updateLink) {
   server.Get(
@@ -22,23 +15,23 @@ void AddRoutes(httplib::Server& server, CurrentCatalog current, std::string upda
         const Riddle* riddle = catalog->FindByPath(request.path);
         if (riddle == nullptr) {
           response.status = 404;
-          response.set_content(BuildNotFoundPage(request.path), GbkHtml);
+          response.set_content(NotFoundPage(request.path), GbkHtml);
           return;
         }
-        response.set_content(catalog->Page(*riddle), GbkHtml);
+        response.set_content(RiddlePage(*catalog, *riddle), GbkHtml);
       });
-  server.Get("/update.html",
+  server.Get(UpdatePagePath,
              [link = std::move(updateLink)](const httplib::Request&, httplib::Response& response) {
-               response.set_content(BuildUpdatePage(link), GbkHtml);
+               response.set_content(UpdatePage(link), GbkHtml);
              });
   // An index without riddle markers: a group whose stored page path is empty
   // asks for the bare site address and must not find a riddle there.
   server.Get("/", [](const httplib::Request&, httplib::Response& response) {
-    response.set_content(BuildIndexPage(), GbkHtml);
+    response.set_content(IndexPage(), GbkHtml);
   });
   server.set_error_handler([](const httplib::Request& request, httplib::Response& response) {
     if (response.body.empty()) {
-      response.set_content(BuildNotFoundPage(request.path), GbkHtml);
+      response.set_content(NotFoundPage(request.path), GbkHtml);
     }
   });
 }

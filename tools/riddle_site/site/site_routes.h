@@ -11,15 +11,10 @@
 
 namespace riddle_site {
 
-inline constexpr char GbkHtml[] = "text/html; charset=gbk";
-
-// Serves the catalogue's riddle pages, "/update.html" (offering updateLink
-// when it is not empty), the index at "/" and a 404 page for every other
-// path. The catalogue must outlive the server.
-void AddRoutes(httplib::Server& server, const RiddleCatalog& catalog, std::string updateLink);
-
-// The same, serving whatever catalogue current gives at each request, so
-// that riddles edited while the site runs are served at once.
+// Serves the riddle pages of whatever catalogue current gives at each
+// request (so that riddles edited while the site runs are served at once),
+// the update page (offering updateLink when it is not empty), the index at
+// "/" and a 404 page for every other path.
 using CurrentCatalog = std::function<std::shared_ptr<const RiddleCatalog>()>;
 void AddRoutes(httplib::Server& server, CurrentCatalog current, std::string updateLink);
 

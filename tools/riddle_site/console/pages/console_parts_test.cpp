@@ -7,6 +7,7 @@
 #include "console/pages/svg_chart.h"
 #include "console/traffic_log.h"
 #include "net/http_get.h"
+#include "riddles/riddle_catalog.h"
 
 namespace riddle_site {
 namespace {
@@ -19,15 +20,15 @@ TrafficEntry Request(std::string path, std::string method = "GET") {
 TEST(TrafficLog, TellsTheModulesFetchesAndStaysBoundedWhateverIsAsked) {
   TrafficLog log;
   EXPECT_FALSE(log.LastModuleFetches().riddlePage);
-  log.Record(Request("/dmmy/19499.html"), "Mozilla/5.0 (X11) a browser");
+  log.Record(Request(RiddlePath(19499)), "Mozilla/5.0 (X11) a browser");
   log.Record(Request("/update.html", "HEAD"), zorvane::UserAgent);
   EXPECT_FALSE(log.LastModuleFetches().riddlePage) << "a browser is not the module";
   EXPECT_FALSE(log.LastModuleFetches().updatePage) << "the module only sends GET";
-  log.Record(Request("/dmmy/19500.html"), zorvane::UserAgent);
+  log.Record(Request(RiddlePath(19500)), zorvane::UserAgent);
   log.Record(Request("/update.html"), zorvane::UserAgent);
   log.Record(Request("/console/"), zorvane::UserAgent);
   ASSERT_TRUE(log.LastModuleFetches().riddlePage);
-  EXPECT_EQ(log.LastModuleFetches().riddlePage->path, "/dmmy/19500.html");
+  EXPECT_EQ(log.LastModuleFetches().riddlePage->path, RiddlePath(19500));
   ASSERT_TRUE(log.LastModuleFetches().updatePage);
 
   // A client asking for endless new paths.
