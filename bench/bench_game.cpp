@@ -23,10 +23,7 @@ std::string GroupName(Names names) {
 
 BenchGame::BenchGame(int members, const std::string& balance, const std::string& riddleSiteBase,
                      Names names)
-    : group_(GroupName(names)),
-      module_(ZORVANE_TESTABLE_MODULE_PATH),
-      info_(module_.Require<InfoFunction>("info")),
-      zorvane_(module_.Require<ZorvaneFunction>("Zorvane")) {
+    : group_(GroupName(names)), info_(module_.info()), zorvane_(module_.zorvane()) {
   std::filesystem::create_directory(NativePath(GameFolderPath(runDirectory_.str())));
   std::filesystem::create_directory(NativePath(LedgerFolderPath(runDirectory_.str())));
   // The module spells the GBK file name in UTF-8 on Linux.
@@ -38,9 +35,8 @@ BenchGame::BenchGame(int members, const std::string& balance, const std::string&
     ledger.append("\r\n签到天数=").append(std::to_string(n % 365)).append("\r\n");
   }
   std::ofstream(ledgerPath_, std::ios::binary) << ledger;
-  module_.Require<ConfigureFunction>("ZorvaneConfigureForTesting")(
-      runDirectory_.str().c_str(), riddleSiteBase.c_str(),
-      (riddleSiteBase + "/update.html").c_str());
+  module_.ConfigureForTesting(runDirectory_.str().c_str(), riddleSiteBase,
+                              riddleSiteBase + "/update.html");
 }
 
 std::string BenchGame::Event(const std::string& message, const std::string& type,

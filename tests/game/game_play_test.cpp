@@ -177,7 +177,8 @@ TEST_F(GamePlay, ACorrectGuessPaysTheRewardAndOpensTheNextRiddle) {
 
 TEST_F(GamePlay, TheSiteDownAtAStartCommandGivesNoReplyAndOpensNoRiddle) {
   SetBalance("1001", "7", "50");
-  module_.Configure(runDir_.str(), UnreachableSiteBase(), site_.base() + "/update.html");
+  module_.ConfigureForTesting(runDir_.str().c_str(), UnreachableSiteBase(),
+                              site_.base() + "/update.html");
   EXPECT_EQ(Say("1001", "7", "开始"), "");
   EXPECT_EQ(State("1001", CurrentPathKey), InitialRiddlePath);
   EXPECT_EQ(State("1001", AnswerKey), "");
@@ -187,7 +188,7 @@ TEST_F(GamePlay, TheSiteDownAtAStartCommandGivesNoReplyAndOpensNoRiddle) {
   EXPECT_EQ(Say("1001", "7", "随便说说"), "");
   EXPECT_EQ(Balance("1001", "7"), "50");
 
-  module_.Configure(runDir_.str(), site_.base(), site_.base() + "/update.html");
+  module_.ConfigureForTesting(runDir_.str().c_str(), site_.base(), site_.base() + "/update.html");
   EXPECT_EQ(Say("1001", "7", "开始"), RiddleAt(0).question);
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(0), PathAt(0)}));
 }
@@ -195,7 +196,8 @@ TEST_F(GamePlay, TheSiteDownAtAStartCommandGivesNoReplyAndOpensNoRiddle) {
 TEST_F(GamePlay, TheSiteDownAtACorrectGuessKeepsThePositionAndTheReward) {
   SetBalance("1001", "7", "50");
   ASSERT_EQ(Say("1001", "7", "开始"), RiddleAt(0).question);
-  module_.Configure(runDir_.str(), UnreachableSiteBase(), site_.base() + "/update.html");
+  module_.ConfigureForTesting(runDir_.str().c_str(), UnreachableSiteBase(),
+                              site_.base() + "/update.html");
 
   const std::int32_t reward = ExpectCorrectGuessReply(Say("1001", "7", RiddleAt(0).answer), "");
   EXPECT_EQ(Balance("1001", "7"), std::to_string(50 + reward));
@@ -206,7 +208,7 @@ TEST_F(GamePlay, TheSiteDownAtACorrectGuessKeepsThePositionAndTheReward) {
   EXPECT_EQ(Balance("1001", "7"), std::to_string(50 + reward));
 
   // The site back, a start command moves on from the solved riddle.
-  module_.Configure(runDir_.str(), site_.base(), site_.base() + "/update.html");
+  module_.ConfigureForTesting(runDir_.str().c_str(), site_.base(), site_.base() + "/update.html");
   TakeRequests();
   EXPECT_EQ(Say("1001", "7", "开始"), RiddleAt(1).question);
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(0), PathAt(1), PathAt(1)}));

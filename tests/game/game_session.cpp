@@ -13,28 +13,6 @@
 
 namespace zorvane::testing {
 
-ZorvaneModule::ZorvaneModule()
-    : module_(ZORVANE_TESTABLE_MODULE_PATH),
-      info_(module_.Require<InfoFunction>("info")),
-      zorvane_(module_.Require<ZorvaneFunction>("Zorvane")),
-      configure_(module_.Require<ConfigureFunction>("ZorvaneConfigureForTesting")) {}
-
-void ZorvaneModule::Configure(const std::string& runDirectory, const std::string& riddleSiteBase,
-                              const std::string& updatePageUrl) {
-  configure_(runDirectory.c_str(), riddleSiteBase.c_str(), updatePageUrl.c_str());
-}
-
-std::string ZorvaneModule::Info() {
-  const char* descriptor = info_();
-  return descriptor ? descriptor : "";
-}
-
-std::string ZorvaneModule::Event(const char* message, const char* messageType, const char* group,
-                                 const char* member, const char* extra) {
-  const char* reply = zorvane_(message, messageType, group, member, extra);
-  return reply ? reply : "";
-}
-
 std::optional<std::int32_t> AmountInReply(const std::string& reply, TextView head) {
   if (!TextView(reply).starts_with(head)) {
     return std::nullopt;
@@ -86,7 +64,7 @@ std::string BalanceText(double balance) {
 GameTest::GameTest() {
   std::filesystem::create_directory(NativePath(GameFolderPath(runDir_.str())));
   std::filesystem::create_directory(NativePath(LedgerFolderPath(runDir_.str())));
-  module_.Configure(runDir_.str(), site_.base(), site_.base() + "/update.html");
+  module_.ConfigureForTesting(runDir_.str().c_str(), site_.base(), site_.base() + "/update.html");
 }
 
 std::string GameTest::Say(const std::string& group, const std::string& member,

@@ -11,31 +11,11 @@
 #include <string>
 
 #include "runtime/text.h"
-#include "support/export_types.h"
-#include "support/loaded_module.h"
+#include "support/module_under_test.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
 namespace zorvane::testing {
-
-// The exports of the test build of the module.
-class ZorvaneModule {
- public:
-  ZorvaneModule();
-
-  void Configure(const std::string& runDirectory, const std::string& riddleSiteBase,
-                 const std::string& updatePageUrl);
-  std::string Info();
-  // The reply; a null pointer reads as "".
-  std::string Event(const char* message, const char* messageType, const char* group,
-                    const char* member, const char* extra = "");
-
- private:
-  LoadedModule module_;
-  InfoFunction* info_;
-  ZorvaneFunction* zorvane_;
-  ConfigureFunction* configure_;
-};
 
 // The amount a reply shows right after head (one of the contract's reply
 // heads), or nullopt when it shows none.
@@ -85,7 +65,7 @@ class GameTest : public ::testing::Test {
 
   TempDir runDir_;
   RiddleSite site_;
-  ZorvaneModule module_;
+  ModuleUnderTest module_;
 };
 
 }  // namespace zorvane::testing

@@ -28,12 +28,12 @@
 #include "game/replies.h"
 #include "runtime/native_path.h"
 #include "runtime/settings/settings.h"
-#include "support/loaded_module.h"
+#include "support/module_under_test.h"
 
 namespace {
 
 using namespace zorvane;
-using zorvane::testing::LoadedModule;
+using zorvane::testing::ModuleUnderTest;
 
 constexpr int Groups = 4;
 constexpr int MembersPerGroup = 12;
@@ -96,10 +96,8 @@ int AmountAfter(const std::string& reply, TextView head) {
 
 class Game {
  public:
-  Game(const Options& options, const LoadedModule& module)
-      : runDir_(options.runDir),
-        zorvane_(module.Require<ZorvaneFunction>("Zorvane")),
-        random_(20261208) {
+  Game(const Options& options, const ModuleUnderTest& module)
+      : runDir_(options.runDir), zorvane_(module.zorvane()), random_(20261208) {
     std::filesystem::create_directories(NativePath(LedgerFolderPath(runDir_.string())));
     for (int g = 0; g < Groups; ++g) {
       for (int m = 0; m < MembersPerGroup; ++m) {
@@ -153,9 +151,6 @@ class Game {
   }
 
  private:
-  using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
-                                      const char*);
-
   int Draw(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
 
   std::string Event(const std::string& message, const char* type, int g, int m) {
@@ -196,7 +191,7 @@ class Game {
   }
 
   std::filesystem::path runDir_;
-  ZorvaneFunction* zorvane_;
+  host::ZorvaneFunction zorvane_;
   std::mt19937 random_;
   std::map<std::pair<int, int>, double> expected_;
 };
@@ -211,12 +206,10 @@ int main(int argc, char** argv) {
   }
   int failures = 0;
   {
-    LoadedModule module(ZORVANE_TESTABLE_MODULE_PATH);
-    using Configure = void(const char*, const char*, const char*);
-    module.Require<Configure>("ZorvaneConfigureForTesting")(
-        options.runDir.c_str(), options.site.c_str(), (options.site + "/update.html").c_str());
+    ModuleUnderTest module;
+    module.ConfigureForTesting(options.runDir.c_str(), options.site, options.site + "/update.html");
     // The descriptor makes the game folder and looks for an update.
-    if (std::string(module.Require<const char*()>("info")()).empty()) {
+    if (module.Info().empty()) {
       ++failures;
     }
     Game game(options, module);

@@ -6,8 +6,7 @@
 #include <string>
 
 #include "game/replies.h"
-#include "support/export_types.h"
-#include "support/loaded_module.h"
+#include "support/module_under_test.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
@@ -18,13 +17,9 @@ namespace {
 // site and update page that refuse every connection.
 class Boundary : public ::testing::Test {
  protected:
-  Boundary()
-      : module_(ZORVANE_TESTABLE_MODULE_PATH),
-        info_(module_.Require<InfoFunction>("info")),
-        zorvane_(module_.Require<ZorvaneFunction>("Zorvane")) {
+  Boundary() : info_(module_.info()), zorvane_(module_.zorvane()) {
     const std::string site = UnreachableSiteBase();
-    module_.Require<ConfigureFunction>("ZorvaneConfigureForTesting")(
-        runDirectory_.str().c_str(), site.c_str(), (site + "/update.html").c_str());
+    module_.ConfigureForTesting(runDirectory_.str().c_str(), site, site + "/update.html");
   }
 
   // A start command from a member without money: answered with the refusal,
@@ -32,9 +27,9 @@ class Boundary : public ::testing::Test {
   const char* Refused() { return zorvane_("开始", "2", "1001", "2002", ""); }
 
   TempDir runDirectory_;
-  LoadedModule module_;
-  InfoFunction* info_;
-  ZorvaneFunction* zorvane_;
+  ModuleUnderTest module_;
+  host::InfoFunction info_;
+  host::ZorvaneFunction zorvane_;
 };
 
 // The refusal of a member without a stored balance.
@@ -42,7 +37,8 @@ const std::string NoMoneyReply(RefusedReply(""));
 
 // Also loads and unloads the module without any call.
 TEST(ProductModule, ExportsOnlyTheTwoEntryPoints) {
-  LoadedModule product(ZORVANE_MODULE_PATH);
+  host::ModuleLibrary product(ZORVANE_MODULE_PATH);
+  ASSERT_TRUE(product.loaded()) << product.error();
   EXPECT_NE(product.Find("info"), nullptr);
   EXPECT_NE(product.Find("Zorvane"), nullptr);
   EXPECT_EQ(product.Find("ZorvaneConfigureForTesting"), nullptr);
@@ -98,14 +94,12 @@ TEST(ModuleLifetime, LoadsAndUnloadsRepeatedlyWithResultsOutstanding) {
   TempDir runDirectory;
   const std::string site = UnreachableSiteBase();
   for (int round = 0; round < 3; ++round) {
-    LoadedModule module(ZORVANE_TESTABLE_MODULE_PATH);
-    module.Require<ConfigureFunction>("ZorvaneConfigureForTesting")(
-        runDirectory.str().c_str(), site.c_str(), (site + "/update.html").c_str());
+    ModuleUnderTest module;
+    module.ConfigureForTesting(runDirectory.str().c_str(), site, site + "/update.html");
     // Unload releases whatever the slots still hold (the leak checker of
     // the sanitizer build watches this).
-    EXPECT_NE(module.Require<InfoFunction>("info")(), nullptr);
-    EXPECT_STREQ(module.Require<ZorvaneFunction>("Zorvane")("开始", "2", "1", "2", ""),
-                 NoMoneyReply.c_str());
+    EXPECT_NE(module.info()(), nullptr);
+    EXPECT_STREQ(module.zorvane()("开始", "2", "1", "2", ""), NoMoneyReply.c_str());
   }
 }
 

@@ -23,13 +23,12 @@
 #include "game/contract.h"
 #include "game/game_state.h"
 #include "game/ledger.h"
+#include "host/zorvane_module.h"
 
 namespace {
 
 using namespace zorvane;
-
-using ZorvaneFunction = const char*(__stdcall*)(const char*, const char*, const char*, const char*,
-                                                const char*);
+using host::ZorvaneFunction;
 
 const std::string Group = "7001";
 constexpr int FirstMember = 200001;
@@ -88,14 +87,14 @@ std::string ReadKey(int member, TextView key) {
   return value;
 }
 
+// zorvane.dll beside this program, loaded for the rest of its run.
 ZorvaneFunction LoadGame() {
-  const HMODULE module = LoadLibraryA((Folder + "\\zorvane.dll").c_str());
-  if (module == nullptr) {
-    std::fprintf(stderr, "cannot load zorvane.dll\n");
+  static host::ZorvaneModule module(Folder + "\\zorvane.dll");
+  if (!module.loaded()) {
+    std::fprintf(stderr, "%s\n", module.error().c_str());
     std::exit(2);
   }
-  return reinterpret_cast<ZorvaneFunction>(
-      reinterpret_cast<void*>(GetProcAddress(module, "Zorvane")));
+  return module.zorvane();
 }
 
 // The penalty that a wrong-guess reply announces, or -1 for any other reply.

@@ -49,7 +49,7 @@ class ZorvaneModule {
 
   // The reply to one chat event (GBK, empty for none).
   std::string Event(const char* message, const char* messageType, const char* group,
-                    const char* member, const char* extra);
+                    const char* member, const char* extra = "");
 
  private:
   ModuleLibrary library_;

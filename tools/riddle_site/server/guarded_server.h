@@ -3,11 +3,10 @@
 // are served at once, and stopping ends the open connections too.
 #pragma once
 
-// std::chrono comes with the library's header: <chrono> itself cannot be
-// compiled for the GBK execution character set.
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <mutex>
 #include <set>
