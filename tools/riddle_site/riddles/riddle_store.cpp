@@ -156,7 +156,7 @@ std::optional<std::string> RiddleStore::Commit(std::vector<RiddleEntry> entries)
                         : "（" + written.problems.front().reason.chinese + "）") +
                    "。");
   }
-  if (std::optional<std::string> failed = ReplaceFile(path_, content, write_)) {
+  if (std::optional<std::string> failed = ReplaceKeepingBackup(path_, content, write_)) {
     return Refused("保存失败，谜语文件保持原样：" + *failed);
   }
   // Served as the file holds them (blanks around the texts dropped).

@@ -16,7 +16,7 @@
 
 #include "riddles/riddle_catalog.h"
 #include "riddles/riddle_file.h"
-#include "site/atomic_file.h"
+#include "site/fresh_file.h"
 
 namespace riddle_site {
 

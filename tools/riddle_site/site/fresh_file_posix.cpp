@@ -1,41 +1,39 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <cerrno>
 #include <cstdio>
 
-#include "site/fresh_file.h"
+#include "site/fresh_file_platform.h"
 
 namespace riddle_site {
 
-bool WriteFreshFile(const std::filesystem::path& file, const std::string& bytes) {
-  static std::atomic<unsigned> written{0};
-  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about
-  // a literal added to a temporary string.
-  std::string name = ".";
-  name += file.filename().string();
-  name += ".tmp";
-  name += std::to_string(getpid());
-  name += '-';
-  name += std::to_string(written++);
-  const std::filesystem::path temporary = file.parent_path() / name;
-  // O_EXCL: never a file or link that is already there.
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    return false;
+std::FILE* CreateNewFile(const std::filesystem::path& path, std::error_code& error) {
+  // O_EXCL: never a file or a link that is there already.
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
+  if (file == nullptr) {
+    error.assign(errno, std::generic_category());
+    if (fd >= 0) {
+      close(fd);
+    }
   }
-  bool ok = true;
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    ok = n > 0;
-    done += ok ? static_cast<std::size_t>(n) : 0;
+  return file;
+}
+
+bool FlushToDisk(std::FILE* file) {
+  return fsync(fileno(file)) == 0;
+}
+
+std::error_code RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) {
+    return {};
   }
-  ok = close(fd) == 0 && ok;
-  if (ok && std::rename(temporary.c_str(), file.c_str()) == 0) {
-    return true;
-  }
-  unlink(temporary.c_str());
-  return false;
+  return {errno, std::generic_category()};
+}
+
+unsigned long ProcessNumber() {
+  return static_cast<unsigned long>(getpid());
 }
 
 }  // namespace riddle_site

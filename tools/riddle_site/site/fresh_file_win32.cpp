@@ -1,38 +1,48 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
-#include <atomic>
-
-#include "site/fresh_file.h"
+#include "site/fresh_file_platform.h"
 
 namespace riddle_site {
 
-bool WriteFreshFile(const std::filesystem::path& file, const std::string& bytes) {
-  static std::atomic<unsigned> written{0};
-  const std::filesystem::path temporary =
-      file.parent_path() /
-      (L"." + file.filename().wstring() + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-       std::to_wstring(written++));
-  // CREATE_NEW: never a file or link that is already there.
-  const HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+std::FILE* CreateNewFile(const std::filesystem::path& path, std::error_code& error) {
+  // CREATE_NEW: never a file or a link that is there already, and a link is
+  // not followed to find out.
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    return false;
+    error.assign(static_cast<int>(GetLastError()), std::system_category());
+    return nullptr;
   }
-  bool ok = true;
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    DWORD n = 0;
-    ok = WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &n,
-                   nullptr) &&
-         n > 0;
-    done += n;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    error = std::make_error_code(std::errc::too_many_files_open);
+    return nullptr;
   }
-  ok = CloseHandle(handle) && ok;
+  std::FILE* file = _fdopen(fd, "wb");
+  if (file == nullptr) {
+    _close(fd);
+    error = std::make_error_code(std::errc::too_many_files_open);
+  }
+  return file;
+}
+
+bool FlushToDisk(std::FILE* file) {
+  return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FALSE;
+}
+
+std::error_code RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
   // Replacing a link replaces the link itself, not its target.
-  if (ok && MoveFileExW(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    return true;
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return {};
   }
-  DeleteFileW(temporary.c_str());
-  return false;
+  return {static_cast<int>(GetLastError()), std::system_category()};
+}
+
+unsigned long ProcessNumber() {
+  return GetCurrentProcessId();
 }
 
 }  // namespace riddle_site

@@ -31,12 +31,8 @@ std::optional<std::string> ExportSite(const RiddleCatalog& catalog, const std::s
   auto write = [&](const std::string& path,
                    const std::string& bytes) -> std::optional<std::string> {
     const fs::path file = Below(root, path);
-    // A fresh file renamed into place: a link planted in the folder is
-    // replaced, and its target left alone.
-    if (!WriteFreshFile(file, bytes)) {
-      return "cannot write " + file.string();
-    }
-    return std::nullopt;
+    // A link planted in the folder is replaced, and its target left alone.
+    return WriteFreshFile(file, bytes);
   };
   for (const Riddle& riddle : catalog.riddles()) {
     if (auto failed = write(RiddlePath(riddle.id), RiddlePage(catalog, riddle))) {

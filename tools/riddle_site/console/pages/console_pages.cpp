@@ -5,8 +5,8 @@
 #include <chrono>
 #include <map>
 
-#include "console/console_platform.h"
 #include "console/pages/console_html.h"
+#include "console/pages/local_time.h"
 #include "console/pages/svg_chart.h"
 #include "runtime/gbk_utf8.h"
 

@@ -1,14 +1,4 @@
-#include <unistd.h>
-
-#include "console/console_platform.h"
-
-namespace riddle_site {
-
-bool FlushToDisk(std::FILE* file) {
-  return fsync(fileno(file)) == 0;
-}
-
-}  // namespace riddle_site
+#include "console/pages/local_time.h"
 
 namespace riddle_site {
 
