@@ -21,10 +21,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/console_auth.h"
 #include "console/console_routes.h"
 #include "console/traffic_log.h"
+#include "host/command_line.h"
 #include "host_folder/group_standings.h"
 #include "riddles/riddle_file.h"
 #include "riddles/riddle_store.h"
@@ -112,44 +114,56 @@ std::string ReadPasswordFile(const std::string& path) {
 // Exits with status 2 on a bad command line.
 Options ParseOptions(int argc, char** argv) {
   Options options;
-  int i = 1;
+  int first = 1;
   if (argc > 1 && std::string_view(argv[1]) == "export") {
     if (argc < 3) {
       Refuse("export needs a folder");
     }
     options.exportFolder = argv[2];
-    i = 3;
+    first = 3;
   }
-  for (; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--port" && hasValue) {
-      const std::optional<int> port = ParsePort(argv[++i]);
-      if (!port) {
-        Refuse(std::string("bad port: ") + argv[i]);
-      }
-      options.port = *port;
-    } else if (arg == "--listen" && hasValue) {
-      options.address = argv[++i];
-    } else if (arg == "--riddles" && hasValue) {
-      options.riddleFile = argv[++i];
-    } else if (arg == "--update-link" && hasValue) {
-      options.updateLink = argv[++i];
-    } else if (arg == "--host-folder" && hasValue) {
-      options.hostFolder = argv[++i];
-    } else if (arg == "--console-password" && hasValue) {
-      options.consolePassword = argv[++i];
-      if (options.consolePassword->empty()) {
-        Refuse("the console password is empty");
-      }
-    } else if (arg == "--console-password-file" && hasValue) {
-      options.consolePassword = ReadPasswordFile(argv[++i]);
-    } else if (arg == "--help" || arg == "-h") {
-      PrintUsage(std::cout);
-      std::exit(0);
-    } else {
-      Refuse("unknown or incomplete option: " + std::string(arg));
-    }
+  using zorvane::host::ValueOption;
+  const auto refusal = [](std::string why) { return std::optional<std::string>(std::move(why)); };
+  const std::vector<zorvane::host::CommandLineOption> known = {
+      {{"--port"},
+       true,
+       [&](const std::string& value) -> std::optional<std::string> {
+         const std::optional<int> port = ParsePort(value);
+         if (!port) {
+           return refusal("bad port: " + value);
+         }
+         options.port = *port;
+         return std::nullopt;
+       }},
+      ValueOption("--listen", options.address),
+      ValueOption("--riddles", options.riddleFile),
+      ValueOption("--update-link", options.updateLink),
+      ValueOption("--host-folder", options.hostFolder),
+      {{"--console-password"},
+       true,
+       [&](const std::string& value) -> std::optional<std::string> {
+         if (value.empty()) {
+           return refusal("the console password is empty");
+         }
+         options.consolePassword = value;
+         return std::nullopt;
+       }},
+      {{"--console-password-file"},
+       true,
+       [&](const std::string& value) -> std::optional<std::string> {
+         options.consolePassword = ReadPasswordFile(value);
+         return std::nullopt;
+       }},
+      {{"--help", "-h"},
+       false,
+       [](const std::string&) -> std::optional<std::string> {
+         PrintUsage(std::cout);
+         std::exit(0);
+       }},
+  };
+  if (const std::optional<std::string> refused =
+          zorvane::host::ReadCommandLine(argc, argv, first, known)) {
+    Refuse(*refused);
   }
   return options;
 }
