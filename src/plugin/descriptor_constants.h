@@ -1,4 +1,6 @@
-// The descriptor's lines and the texts of the update offer.
+// The descriptor's lines and the texts of the update offer. Literals here
+// are GBK only where the module's own sources read them: a program around
+// the module (UTF-8) never includes this header.
 #pragma once
 
 #include <cstdint>

@@ -220,7 +220,7 @@ std::int32_t ShowMessage(TextView message, std::int32_t flags, std::optional<Tex
   }
   const Dialog dialog = DialogFor(flags);
   std::vector<std::string> arguments = dialog.options;
-  arguments.push_back("--title=" + Shown(caption.value_or(TextView(DefaultMessageCaption))));
+  arguments.push_back("--title=" + Shown(caption.value_or(DefaultMessageCaption)));
   arguments.push_back("--text=" + Shown(message));
   // The text is shown as it is, not read as Pango markup.
   arguments.push_back("--no-markup");

@@ -45,13 +45,6 @@ Text CopyText(const char* t) {
   return t == nullptr ? Text() : Text(t);
 }
 
-Text TextFromBytes(const char* p, std::int32_t n) {
-  if (p == nullptr || n <= 0) {
-    return Text();
-  }
-  return Text(UpToNul(TextView(p, static_cast<std::size_t>(n))));
-}
-
 Text ConcatTexts(std::initializer_list<TextView> parts) {
   std::size_t total = 0;
   for (TextView part : parts) {

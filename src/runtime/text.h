@@ -71,9 +71,6 @@ TextView UpToNul(TextView t);
 // A copy of a C string from outside the module; null gives the empty text.
 Text CopyText(const char* t);
 
-// The n bytes at p (cut at a NUL among them); n <= 0 gives the empty text.
-Text TextFromBytes(const char* p, std::int32_t n);
-
 // All parts joined in order.
 Text ConcatTexts(std::initializer_list<TextView> parts);
 
