@@ -81,38 +81,40 @@ std::string AsciiOnly(std::string_view text, bool inputIsUtf8) {
   return ascii;
 }
 
+// in converted; nullopt when any of it cannot be.
+std::optional<std::string> Strict(const char* to, const char* from, std::string_view in) {
+  if (IsAscii(in)) {
+    return std::string(in);
+  }
+  return Converter(to, from).Convert(in, {});
+}
+
+// in converted, "?" for each part that cannot be.
+std::string Lenient(const char* to, const char* from, std::string_view in, bool inputIsUtf8) {
+  if (IsAscii(in)) {
+    return std::string(in);
+  }
+  const std::optional<std::string> out =
+      Converter(to, from).Convert(in, {.replace = true, .inputIsUtf8 = inputIsUtf8});
+  return out ? *out : AsciiOnly(in, inputIsUtf8);
+}
+
 }  // namespace
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk) {
-  if (IsAscii(gbk)) {
-    return std::string(gbk);
-  }
-  return Converter("UTF-8", "GBK").Convert(gbk, {});
+  return Strict("UTF-8", "GBK", gbk);
 }
 
 std::string GbkToUtf8Lenient(std::string_view gbk) {
-  if (IsAscii(gbk)) {
-    return std::string(gbk);
-  }
-  const std::optional<std::string> utf8 =
-      Converter("UTF-8", "GBK").Convert(gbk, {.replace = true, .inputIsUtf8 = false});
-  return utf8 ? *utf8 : AsciiOnly(gbk, false);
+  return Lenient("UTF-8", "GBK", gbk, false);
 }
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
-  if (IsAscii(utf8)) {
-    return std::string(utf8);
-  }
-  return Converter("GBK", "UTF-8").Convert(utf8, {});
+  return Strict("GBK", "UTF-8", utf8);
 }
 
 std::string Utf8ToGbkLenient(std::string_view utf8) {
-  if (IsAscii(utf8)) {
-    return std::string(utf8);
-  }
-  const std::optional<std::string> gbk =
-      Converter("GBK", "UTF-8").Convert(utf8, {.replace = true, .inputIsUtf8 = true});
-  return gbk ? *gbk : AsciiOnly(utf8, true);
+  return Lenient("GBK", "UTF-8", utf8, true);
 }
 
 }  // namespace zorvane

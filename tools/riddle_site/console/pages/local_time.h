@@ -1,5 +1,4 @@
-// Moments as the console's pages show them, in the machine's local time;
-// one file per platform.
+// Moments as the console's pages show them, in the machine's local time.
 #pragma once
 
 #include <ctime>
