@@ -26,6 +26,7 @@
 #include "console/console_auth.h"
 #include "console/console_routes.h"
 #include "console/traffic_log.h"
+#include "game/contract.h"
 #include "host/command_line.h"
 #include "host_folder/group_standings.h"
 #include "riddles/riddle_file.h"
@@ -68,7 +69,9 @@ void PrintUsage(std::ostream& out) {
          "                     the console's password, or a file whose first line is it\n"
          "                     (other users of this machine can see a command line's text)\n"
          "  export FOLDER      write every page as a static GBK file below FOLDER, for any\n"
-         "                     web server: FOLDER/dmmy/<id>.html, update.html, index.html\n"
+         "                     web server: FOLDER"
+      << zorvane::RiddlePathPrefix << "<id>" << zorvane::RiddlePathSuffix
+      << ", update.html, index.html\n"
          "\n"
          "The operator's console, at http://ADDRESS:PORT/console/, lists, searches, adds,\n"
          "edits, deletes, imports and downloads the riddles (saved to the riddle file at once,\n"
