@@ -2,6 +2,7 @@
 // deleting one, importing a file and downloading the collection.
 #include "console/console_router.h"
 #include "console/pages/console_pages.h"
+#include "console/pages/riddle_pages.h"
 
 namespace riddle_site {
 namespace {

@@ -1,4 +1,3 @@
-// Literals in this file are UTF-8, as the console's pages are.
 #include "console/pages/console_html.h"
 
 #include <cctype>
@@ -58,6 +57,11 @@ std::string EscapeQuery(std::string_view text) {
     }
   }
   return escaped;
+}
+
+std::string Cell(std::string_view text, std::string_view cssClass) {
+  std::string cell = cssClass.empty() ? "<td>" : "<td class=\"" + std::string(cssClass) + "\">";
+  return cell + EscapeHtml(text) + "</td>";
 }
 
 std::string CsrfField(std::string_view csrfToken) {

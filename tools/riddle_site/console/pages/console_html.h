@@ -23,6 +23,9 @@ std::string ConsolePage(ConsoleSection section, std::string_view title, std::str
 // something holds one.
 std::string CsrfField(std::string_view csrfToken);
 
+// A table cell holding text, of a class when one is given.
+std::string Cell(std::string_view text, std::string_view cssClass = "");
+
 // A message box: a problem (class "problem", id "problem") or a notice.
 std::string ProblemBox(std::string_view text);
 std::string NoticeBox(std::string_view text);

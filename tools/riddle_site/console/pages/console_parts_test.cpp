@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "console/pages/console_pages.h"
+#include "console/pages/riddle_pages.h"
 #include "console/pages/svg_chart.h"
 #include "console/traffic_log.h"
 #include "net/http_get.h"
