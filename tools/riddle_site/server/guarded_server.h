@@ -16,9 +16,6 @@
 
 namespace riddle_site {
 
-// The request line and the header lines together (431 beyond).
-inline constexpr std::size_t MaxRequestHeadBytes = 32 * 1024;
-inline constexpr std::size_t MaxHeaderLines = 100;
 // The body of a request to a path without a limit of its own (413 beyond).
 inline constexpr std::size_t MaxRequestBody = 64 * 1024;
 // From the first byte of a request to the last byte of its response.
