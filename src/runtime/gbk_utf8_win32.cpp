@@ -59,6 +59,36 @@ std::optional<std::string> Convert(UINT from, UINT to, std::string_view in) {
   return wide ? Narrow(to, *wide) : std::nullopt;
 }
 
+// in converted piece by piece, each piece that cannot be as "?". lengthAt
+// tells how long the piece at a position is; a piece that cannot be
+// converted is passed over whole, or only its first byte.
+std::string PieceByPiece(std::string_view in,
+                         std::optional<std::string> (*convert)(std::string_view),
+                         std::size_t (*lengthAt)(std::string_view, std::size_t),
+                         bool skipWholePiece) {
+  std::string out;
+  for (std::size_t at = 0; at < in.size();) {
+    const std::size_t length = std::min(lengthAt(in, at), in.size() - at);
+    if (const std::optional<std::string> piece = convert(in.substr(at, length))) {
+      out += *piece;
+      at += length;
+    } else {
+      out += '?';
+      at += skipWholePiece ? length : 1;
+    }
+  }
+  return out;
+}
+
+// A lead byte and the byte after it, or one byte.
+std::size_t GbkCharacterLength(std::string_view gbk, std::size_t at) {
+  return IsDBCSLeadByteEx(GbkCodePage, static_cast<BYTE>(gbk[at])) ? 2 : 1;
+}
+
+std::size_t Utf8CharacterLength(std::string_view utf8, std::size_t at) {
+  return Utf8SequenceLength(utf8[at]);
+}
+
 }  // namespace
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk) {
@@ -69,22 +99,9 @@ std::string GbkToUtf8Lenient(std::string_view gbk) {
   if (std::optional<std::string> whole = GbkToUtf8(gbk)) {
     return *whole;
   }
-  // A lead byte and the byte after it, or one byte; a lead byte that starts
-  // no character is marked alone and the byte after it read on its own.
-  std::string utf8;
-  for (std::size_t at = 0; at < gbk.size();) {
-    if (IsDBCSLeadByteEx(GbkCodePage, static_cast<BYTE>(gbk[at])) && at + 1 < gbk.size()) {
-      if (const std::optional<std::string> pair = GbkToUtf8(gbk.substr(at, 2))) {
-        utf8 += *pair;
-        at += 2;
-        continue;
-      }
-    }
-    const std::optional<std::string> single = GbkToUtf8(gbk.substr(at, 1));
-    utf8 += single ? *single : "?";
-    ++at;
-  }
-  return utf8;
+  // A lead byte that starts no character is marked alone, and the byte after
+  // it read on its own.
+  return PieceByPiece(gbk, GbkToUtf8, GbkCharacterLength, false);
 }
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
@@ -95,16 +112,8 @@ std::string Utf8ToGbkLenient(std::string_view utf8) {
   if (std::optional<std::string> whole = Utf8ToGbk(utf8)) {
     return *whole;
   }
-  // Character by character: a byte that is not UTF-8 is marked with the
-  // bytes that it promised to lead.
-  std::string gbk;
-  for (std::size_t at = 0; at < utf8.size();) {
-    const std::size_t size = std::min(Utf8SequenceLength(utf8[at]), utf8.size() - at);
-    const std::optional<std::string> converted = Utf8ToGbk(utf8.substr(at, size));
-    gbk += converted ? *converted : "?";
-    at += size;
-  }
-  return gbk;
+  // A byte that is not UTF-8 is marked with the bytes it promised to lead.
+  return PieceByPiece(utf8, Utf8ToGbk, Utf8CharacterLength, true);
 }
 
 }  // namespace zorvane
