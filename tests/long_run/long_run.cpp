@@ -26,6 +26,7 @@
 #include "game/game_state.h"
 #include "game/ledger.h"
 #include "game/replies.h"
+#include "host/command_line.h"
 #include "runtime/native_path.h"
 #include "runtime/settings/settings.h"
 #include "support/module_under_test.h"
@@ -48,22 +49,24 @@ struct Options {
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string name = argv[i];
-    const std::string value = argv[i + 1];
-    if (name == "--site") {
-      options.site = value;
-    } else if (name == "--run-dir") {
-      options.runDir = value;
-    } else if (name == "--events") {
-      options.events = std::atol(value.c_str());
-    } else if (name == "--report-rss-at") {
-      options.reportRssAt = std::atol(value.c_str());
-    } else {
-      return false;
-    }
+  std::string runDir;
+  const auto count = [](long& into) {
+    return [&into](const std::string& value) -> std::optional<std::string> {
+      into = std::atol(value.c_str());
+      return std::nullopt;
+    };
+  };
+  const std::vector<host::CommandLineOption> known = {
+      host::ValueOption("--site", options.site),
+      host::ValueOption("--run-dir", runDir),
+      {{"--events"}, true, count(options.events)},
+      {{"--report-rss-at"}, true, count(options.reportRssAt)},
+  };
+  if (host::ReadCommandLine(argc, argv, 1, known)) {
+    return false;
   }
-  return argc % 2 == 1 && !options.site.empty() && !options.runDir.empty() && options.events > 0;
+  options.runDir = runDir;
+  return !options.site.empty() && !options.runDir.empty() && options.events > 0;
 }
 
 // The peak resident set and the bytes the heap holds in use right now.
