@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "files/fresh_file.h"
 #include "riddles/riddle_catalog.h"
 #include "riddles/riddle_file.h"
-#include "site/fresh_file.h"
 
 namespace riddle_site {
 

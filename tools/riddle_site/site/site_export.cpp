@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
+#include "files/fresh_file.h"
 #include "game/contract.h"
-#include "site/fresh_file.h"
 #include "site/site_pages.h"
 
 namespace riddle_site {

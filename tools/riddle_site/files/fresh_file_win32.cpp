@@ -2,7 +2,7 @@
 #include <io.h>
 #include <windows.h>
 
-#include "site/fresh_file_platform.h"
+#include "files/fresh_file_platform.h"
 
 namespace riddle_site {
 

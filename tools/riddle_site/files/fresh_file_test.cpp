@@ -1,5 +1,5 @@
 // A fresh file never writes through what others planted in the folder.
-#include "site/fresh_file.h"
+#include "files/fresh_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

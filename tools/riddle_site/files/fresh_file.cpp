@@ -1,10 +1,10 @@
-#include "site/fresh_file.h"
+#include "files/fresh_file.h"
 
 #include <atomic>
 #include <fstream>
 #include <sstream>
 
-#include "site/fresh_file_platform.h"
+#include "files/fresh_file_platform.h"
 
 namespace riddle_site {
 namespace {

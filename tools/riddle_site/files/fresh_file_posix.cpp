@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "site/fresh_file_platform.h"
+#include "files/fresh_file_platform.h"
 
 namespace riddle_site {
 
