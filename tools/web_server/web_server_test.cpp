@@ -2,8 +2,9 @@
 // requests, connection caps, stopping, logging and the worker pool.
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -126,9 +127,10 @@ std::string HeadOfSize(std::size_t size, std::size_t fields = 1) {
   return head + "X-Pad: " + std::string(rest, 'a') + "\r\n\r\n";
 }
 
-std::string Post(const std::string& path, std::size_t bodySize, bool sendBody = true) {
-  return "POST " + path + " HTTP/1.1\r\nContent-Length: " + std::to_string(bodySize) + "\r\n\r\n" +
-         (sendBody ? std::string(bodySize, 'b') : "");
+// A POST of a body of length bytes, or of its head alone.
+std::string Post(const std::string& path, std::uint64_t length, bool sendBody = true) {
+  return "POST " + path + " HTTP/1.1\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n" +
+         (sendBody ? std::string(static_cast<std::size_t>(length), 'b') : "");
 }
 
 std::string Chunked(std::size_t chunks, std::size_t chunkSize) {
