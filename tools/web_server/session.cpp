@@ -254,9 +254,11 @@ class Session : public std::enable_shared_from_this<Session> {
       Answer();
       return;
     }
-    asio::post(*core_.workers, [self = shared_from_this()] {
+    // The worker touches only the request and the response until it hands
+    // the answer back to the connection's strand.
+    asio::post(*core_.workers, [self = shared_from_this(), strand = socket_.get_executor()] {
       self->Handle();
-      asio::post(self->socket_.get_executor(), [self] { self->Answer(); });
+      asio::post(strand, [self] { self->Answer(); });
     });
   }
 

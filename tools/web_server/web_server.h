@@ -38,7 +38,8 @@ struct Options {
   // How long a connection may stay open without a request.
   std::chrono::milliseconds idleTimeout{5000};
   // Connections open at once from one client address, and in all; further
-  // ones are closed at once.
+  // ones are closed at once. On Linux, Listen raises the process's limit of
+  // open files to fit maxConnections, as far as the hard limit allows.
   std::size_t maxConnectionsPerAddress = 128;
   std::size_t maxConnections = 10000;
   // Requests on one kept-alive connection before the server closes it.
@@ -84,7 +85,8 @@ class Server {
   std::optional<int> Listen(const std::string& address, int port);
 
   // Serves until Stop(); returns once every connection is closed and every
-  // running handler has returned. A server runs once.
+  // running handler has returned (handlers are never interrupted, so that a
+  // file being written is written whole). A server runs once.
   void Run();
 
   // Makes Run return within a fraction of a second, whoever is connected.
