@@ -25,6 +25,9 @@ ZORVANE_LINUX_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev libb
 ZORVANE_WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64)
 
+# The web server's load harness (bench/site_load/compare.sh).
+ZORVANE_BENCH_PACKAGES=(nginx wrk curl python3)
+
 # The headless browser that drives the riddle site's console in the tests.
 ZORVANE_BROWSER_PACKAGES=(chromium chromium-driver python3-selenium fonts-wqy-microhei)
 
