@@ -96,6 +96,16 @@ int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
   const std::unordered_map<std::string, std::string> files = LoadFiles(options.root);
 
+  // The stop signals go to a thread of their own, blocked before the server
+  // starts any other; a shell ignores SIGINT in a program it starts in the
+  // background, so it is taken back first.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  signal(SIGINT, SIG_DFL);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
   web_server::Hooks hooks;
   hooks.handle = [&files](const web_server::Request& request, web_server::Response& response) {
     auto found = files.find(request.path);
@@ -123,13 +133,6 @@ int main(int argc, char** argv) {
   serverOptions.ioThreads = options.ioThreads;
   web_server::Server server(serverOptions, std::move(hooks));
 
-  // The stop signals go to a thread of their own, before the server starts
-  // any other.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   const std::optional<int> port = server.Listen(options.address, options.port);
   if (!port) {
     std::cerr << "site_bench_server: cannot listen on " << options.address << ":" << options.port
