@@ -9,7 +9,6 @@
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
-#include <boost/beast/http/basic_parser.hpp>
 #include <boost/beast/http/error.hpp>
 #include <boost/beast/http/status.hpp>
 
@@ -20,6 +19,7 @@
 #include <utility>
 
 #include "form_fields.h"
+#include "request_parser.h"
 #include "server_core.h"
 
 namespace web_server {
@@ -41,73 +41,6 @@ constexpr std::size_t BodyReadSize = 64 * 1024;
 constexpr std::size_t KeptCapacity = 64 * 1024;
 
 constexpr std::string_view ContinueAnswer = "HTTP/1.1 100 Continue\r\n\r\n";
-
-std::string_view View(beast::string_view text) {
-  return {text.data(), text.size()};
-}
-
-// Parses a request straight into a Request, whose strings keep their memory.
-class RequestParser final : public http::basic_parser<true> {
- public:
-  RequestParser(Request& request, std::size_t maxHeaderLines)
-      : request_(request), maxHeaderLines_(maxHeaderLines) {}
-
- private:
-  void on_request_impl(http::verb verb, beast::string_view method, beast::string_view target,
-                       int version, error_code& error) override {
-    // A method no one defined is a broken request line, not a request.
-    if (verb == http::verb::unknown) {
-      error = http::error::bad_method;
-      return;
-    }
-    request_.method.assign(View(method));
-    request_.target.assign(View(target));
-    request_.version = version;
-    std::string_view path = View(target);
-    if (const std::size_t scheme = path.find("://");
-        scheme != std::string_view::npos && scheme < path.find('/')) {
-      // The absolute form "http://host/path" names the path after the host.
-      path.remove_prefix(std::min(path.size(), path.find('/', scheme + 3)));
-    }
-    PercentDecodeInto(path.substr(0, path.find('?')), false, request_.path);
-  }
-
-  void on_response_impl(int, beast::string_view, int, error_code&) override {}
-
-  void on_field_impl(http::field, beast::string_view name, beast::string_view value,
-                     error_code& error) override {
-    if (request_.headers.size() >= maxHeaderLines_) {
-      error = http::error::header_limit;
-      return;
-    }
-    request_.headers.Add(View(name), View(value));
-  }
-
-  void on_header_impl(error_code&) override {}
-
-  void on_body_init_impl(const boost::optional<std::uint64_t>& length, error_code&) override {
-    if (length) {
-      request_.body.reserve(static_cast<std::size_t>(*length));
-    }
-  }
-
-  std::size_t on_body_impl(beast::string_view body, error_code&) override {
-    request_.body.append(body.data(), body.size());
-    return body.size();
-  }
-
-  void on_chunk_header_impl(std::uint64_t, beast::string_view, error_code&) override {}
-
-  std::size_t on_chunk_body_impl(std::uint64_t, beast::string_view body, error_code&) override {
-    request_.body.append(body.data(), body.size());
-    return body.size();
-  }
-
-  void on_finish_impl(error_code&) override {}
-
-  Request& request_;
-  const std::size_t maxHeaderLines_;
-};
 
 std::string_view Reason(int status) {
   const http::status known = http::int_to_status(static_cast<unsigned>(status));

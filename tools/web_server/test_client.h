@@ -8,6 +8,8 @@
 #include <boost/asio/write.hpp>
 
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -131,6 +133,32 @@ class TestClient {
   bool closed_ = false;
   std::string received_;
 };
+
+// Requests: a GET whose head is exactly size bytes long and has fields header lines.
+inline std::string HeadOfSize(std::size_t size, std::size_t fields = 1) {
+  std::string head = "GET /echo HTTP/1.1\r\n";
+  for (std::size_t i = 1; i < fields; ++i) {
+    head += "X-" + std::to_string(i) + ": a\r\n";
+  }
+  const std::size_t rest = size - head.size() - std::string("X-Pad: \r\n\r\n").size();
+  return head + "X-Pad: " + std::string(rest, 'a') + "\r\n\r\n";
+}
+
+// A POST of a body of length bytes, or of its head alone.
+inline std::string Post(const std::string& path, std::uint64_t length, bool sendBody = true) {
+  return "POST " + path + " HTTP/1.1\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n" +
+         (sendBody ? std::string(static_cast<std::size_t>(length), 'b') : "");
+}
+
+inline std::string Chunked(std::size_t chunks, std::size_t chunkSize) {
+  std::string request = "POST /echo HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n";
+  char size[32];
+  std::snprintf(size, sizeof(size), "%zx\r\n", chunkSize);
+  for (std::size_t i = 0; i < chunks; ++i) {
+    request += size + std::string(chunkSize, 'c') + "\r\n";
+  }
+  return request + "0\r\n\r\n";
+}
 
 // The status of an answer, 0 when there is none.
 inline int StatusOf(std::string_view answer) {

@@ -103,8 +103,8 @@ class ServerTest : public ::testing::Test {
   }
 
   // The answer to one GET on a connection of its own.
-  std::string Get(const std::string& target, const std::string& from = "127.0.0.1") {
-    TestClient client(port_, from);
+  std::string Get(const std::string& target) {
+    TestClient client(port_);
     client.Send("GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n");
     return client.Answer();
   }
@@ -119,32 +119,6 @@ class ServerTest : public ::testing::Test {
   bool released_ = false;
   std::vector<std::string> log_;
 };
-
-// A GET whose head is exactly size bytes long and has fields header lines.
-std::string HeadOfSize(std::size_t size, std::size_t fields = 1) {
-  std::string head = "GET /echo HTTP/1.1\r\n";
-  for (std::size_t i = 1; i < fields; ++i) {
-    head += "X-" + std::to_string(i) + ": a\r\n";
-  }
-  const std::size_t rest = size - head.size() - std::string("X-Pad: \r\n\r\n").size();
-  return head + "X-Pad: " + std::string(rest, 'a') + "\r\n\r\n";
-}
-
-// A POST of a body of length bytes, or of its head alone.
-std::string Post(const std::string& path, std::uint64_t length, bool sendBody = true) {
-  return "POST " + path + " HTTP/1.1\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n" +
-         (sendBody ? std::string(static_cast<std::size_t>(length), 'b') : "");
-}
-
-std::string Chunked(std::size_t chunks, std::size_t chunkSize) {
-  std::string request = "POST /echo HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n";
-  char size[32];
-  std::snprintf(size, sizeof(size), "%zx\r\n", chunkSize);
-  for (std::size_t i = 0; i < chunks; ++i) {
-    request += size + std::string(chunkSize, 'c') + "\r\n";
-  }
-  return request + "0\r\n\r\n";
-}
 
 TEST_F(ServerTest, HeadsAndBodiesAreCapped) {
   Start();
@@ -316,6 +290,7 @@ TEST_F(ServerTest, ConnectionsAreCappedPerAddressAndInAll) {
   options.maxConnections = 5;
   options.idleTimeout = 5s;
   options.requestDeadline = 5s;
+  options.maxRequestsPerConnection = 3;
   Start(options);
   auto open = [&](const std::string& from) {
     auto client = std::make_unique<TestClient>(port_, from);
@@ -346,6 +321,13 @@ TEST_F(ServerTest, ConnectionsAreCappedPerAddressAndInAll) {
     answer = open("127.0.0.1")->Answer(1s);
   }
   EXPECT_EQ(BodyOf(answer), "home");
+
+  // And a connection serves a bounded number of requests.
+  for (int i = 1; i < 3; ++i) {
+    held.back()->Send("GET / HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(BodyOf(held.back()->Answer()), "home") << i;
+  }
+  EXPECT_TRUE(held.back()->ClosesWithin(2s));
 }
 
 TEST_F(ServerTest, StopClosesEveryConnectionWithinASecond) {
@@ -413,18 +395,6 @@ TEST_F(ServerTest, AKeptAliveConnectionAnswersAtOnce) {
   // A delayed acknowledgement would hold each answer for 40 ms.
   std::sort(times.begin(), times.end());
   EXPECT_LT(times[times.size() / 2], 20ms);
-}
-
-TEST_F(ServerTest, AConnectionServesABoundedNumberOfRequests) {
-  Options options = QuickOptions();
-  options.maxRequestsPerConnection = 3;
-  Start(options);
-  TestClient client(port_);
-  for (int i = 0; i < 3; ++i) {
-    client.Send("GET / HTTP/1.1\r\n\r\n");
-    EXPECT_EQ(BodyOf(client.Answer()), "home") << i;
-  }
-  EXPECT_TRUE(client.ClosesWithin(2s));
 }
 
 TEST(Server, APortIsNeverShared) {
