@@ -36,12 +36,16 @@ bool HeaderList::Has(std::string_view name) const {
   });
 }
 
-void HeaderList::Add(std::string_view name, std::string_view value) {
+bool HeaderList::Add(std::string_view name, std::string_view value) {
+  if (name.empty() || SplitsTheHead(name) || SplitsTheHead(value)) {
+    return false;
+  }
   const auto at = static_cast<std::uint32_t>(bytes_.size());
   bytes_.append(name).append(value);
   fields_.push_back({at, static_cast<std::uint32_t>(name.size()),
                      static_cast<std::uint32_t>(at + name.size()),
                      static_cast<std::uint32_t>(value.size())});
+  return true;
 }
 
 void HeaderList::Remove(std::string_view name) {
@@ -81,11 +85,10 @@ void Response::SetContent(std::string_view content, std::string_view contentType
 }
 
 void Response::SetHeader(std::string_view name, std::string_view value) {
-  if (name.empty() || SplitsTheHead(name) || SplitsTheHead(value)) {
-    return;
+  if (!name.empty() && !SplitsTheHead(name) && !SplitsTheHead(value)) {
+    headers.Remove(name);
+    headers.Add(name, value);
   }
-  headers.Remove(name);
-  headers.Add(name, value);
 }
 
 void Response::Clear() {

@@ -20,7 +20,9 @@ class HeaderList {
   std::string_view Find(std::string_view name) const;
   bool Has(std::string_view name) const;
 
-  void Add(std::string_view name, std::string_view value);
+  // A name or value with a line break or NUL would split the head it is
+  // written into, so such a field is not added (false).
+  bool Add(std::string_view name, std::string_view value);
   // Removes every field called name.
   void Remove(std::string_view name);
   void Clear();
@@ -64,8 +66,8 @@ struct Response {
   std::string body;
 
   void SetContent(std::string_view content, std::string_view contentType);
-  // Replaces the fields called name. A name or value with a line break or
-  // NUL would split the head, so such a field is not set.
+  // Replaces the fields called name, unless HeaderList::Add refuses the
+  // field.
   void SetHeader(std::string_view name, std::string_view value);
   void Clear();
 };

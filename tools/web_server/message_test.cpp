@@ -155,6 +155,7 @@ TEST(Messages, HeaderFieldsAreNamedWithoutCaseAndCannotSplitTheHead) {
   response.SetHeader("Set-Cookie", "a=1\r\nSet-Cookie: admin=1");
   response.SetHeader("X-Bad\n", "1");
   response.SetHeader("X-Nul", std::string("a\0b", 3));
+  EXPECT_FALSE(response.headers.Add("X-Forged", "1\r\n\r\n<script>"));
   ASSERT_EQ(response.headers.size(), 1U);
   EXPECT_EQ(response.headers.Find("LOCATION"), "/b");
   EXPECT_FALSE(response.headers.Has("Set-Cookie"));

@@ -79,9 +79,9 @@ class Server {
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
 
-  // Binds address:port (0: a free port) and listens. The port is never
-  // shared with another program. Returns the port, or nullopt when the
-  // address is not one of this machine's or the port is taken.
+  // Binds address:port (0: a free port) and listens, once, before Run. The
+  // port is never shared with another program. Returns the port, or nullopt
+  // when the address is not one of this machine's or the port is taken.
   std::optional<int> Listen(const std::string& address, int port);
 
   // Serves until Stop(); returns once every connection is closed and every
