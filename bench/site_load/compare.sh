@@ -6,7 +6,7 @@
 # 1. Throughput: wrk with 64 keep-alive connections from 127.0.0.1 against
 #    nginx serving the pages of `zorvane-site export` as static files, and
 #    against site_bench_server serving the same files, in turns; prints each
-#    round, the medians and their ratio.
+#    round, the medians, their ratio and the median of the rounds' ratios.
 # 2. Under attack: site_load holds IDLE idle and TRICKLE trickling
 #    connections from 127.0.0.2 and up while it times GETs of a riddle page
 #    and of /console/ from 127.0.0.1; prints p50/p99/max and the server's
@@ -121,6 +121,7 @@ rate() {
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
 nginx_rates=()
 our_rates=()
+ratios=()
 for round in $(seq "$rounds"); do
   # Each goes first every other round.
   if [ $((round % 2)) -eq 1 ]; then
@@ -130,14 +131,17 @@ for round in $(seq "$rounds"); do
     our_rates+=("$(rate "$server_port")")
     nginx_rates+=("$(rate "$nginx_port")")
   fi
+  ratios+=("$(ratio "${our_rates[-1]}" "${nginx_rates[-1]}")")
   printf '   round %d: nginx %.0f/s, ours %.0f/s, ratio %.2f\n' "$round" "${nginx_rates[-1]}" \
-    "${our_rates[-1]}" "$(ratio "${our_rates[-1]}" "${nginx_rates[-1]}")"
+    "${our_rates[-1]}" "${ratios[-1]}"
 done
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 nginx_median=$(median "${nginx_rates[@]}")
 our_median=$(median "${our_rates[@]}")
-printf '   median: nginx %.0f/s, ours %.0f/s: ours at %.2fx nginx\n' "$nginx_median" "$our_median" \
-  "$(ratio "$our_median" "$nginx_median")"
+# The rounds' own ratios, each of two runs back to back, vary less with the
+# load of the machine than the ratio of the medians.
+printf '   median: nginx %.0f/s, ours %.0f/s (ratio %.2f); median of the rounds'"'"' ratios: %.2fx\n' \
+  "$nginx_median" "$our_median" "$(ratio "$our_median" "$nginx_median")" "$(median "${ratios[@]}")"
 
 # A fresh server, so that its memory is this run's alone.
 kill "$server_pid"
