@@ -13,7 +13,7 @@ source scripts/wine.sh
 build=build/win32-web-server
 tests=$build/tools/web_server/web_server_tests.exe
 # Built once, before the emulated route (if taken) starts this script again.
-if [ -z "${ZORVANE_WINE32_ROUTE:-}" ]; then
+if [ -z "${ZORVANE_WEB_SERVER_BUILT:-}" ]; then
   ensure_packages "${ZORVANE_LINUX_PACKAGES[@]}" "${ZORVANE_WINDOWS_PACKAGES[@]}"
   werror=()
   [ -n "${ZORVANE_WERROR:-}" ] && werror=(-DZORVANE_WERROR="$ZORVANE_WERROR")
@@ -21,6 +21,7 @@ if [ -z "${ZORVANE_WINE32_ROUTE:-}" ]; then
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake -DZORVANE_WINDOWS_WEB_SERVER=ON \
     -DZORVANE_BENCH=OFF >/dev/null
   cmake --build "$build" -j "$ZORVANE_JOBS" --target web_server_tests
+  export ZORVANE_WEB_SERVER_BUILT=1
 fi
 
 ensure_wine
