@@ -22,10 +22,13 @@ ensure_packages() {
 
 # Packages for the Linux build, its tests, benchmarks and tools.
 ZORVANE_LINUX_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libcurl4-openssl-dev libcpp-httplib-dev libreadline-dev)
+  libcurl4-openssl-dev libcpp-httplib-dev libreadline-dev libboost1.81-dev)
 # Cross compilers for the Windows DLLs.
 ZORVANE_WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64)
+
+# The web server's load harness (bench/site_load/compare.sh).
+ZORVANE_BENCH_PACKAGES=(nginx wrk curl python3)
 
 # The headless browser that drives the riddle site's console in the tests.
 ZORVANE_BROWSER_PACKAGES=(chromium chromium-driver python3-selenium fonts-wqy-microhei)
