@@ -37,7 +37,7 @@ build_targets build/release -DCMAKE_BUILD_TYPE=Release "$@" -- zorvane zorvane-h
 echo "== Windows (i686): host and module"
 build_targets build/win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   "$@" -- zorvane zorvane-host
-if [ ! -f build/win32-site/zorvane-site.exe ] || [ $# -gt 0 ]; then
+if [ ! -f build/win32-site/tools/riddle_site/zorvane-site.exe ] || [ $# -gt 0 ]; then
   echo "== Windows: the riddle site (the release kit's build)"
   scripts/make-kit.sh "$@" >/dev/null
 fi
@@ -51,7 +51,7 @@ riddles=tools/riddle_site/riddles.tsv
 cp build/release/zorvane.so build/release/tools/zorvane_host/zorvane-host \
   build/release/tools/riddle_site/zorvane-site "$riddles" "$stage/prebuilt/linux-x64/"
 cp build/win32/zorvane.dll build/win32/tools/zorvane_host/zorvane-host.exe \
-  build/win32-site/zorvane-site.exe "$riddles" "$stage/prebuilt/win32/"
+  build/win32-site/tools/riddle_site/zorvane-site.exe "$riddles" "$stage/prebuilt/win32/"
 strip --strip-unneeded "$stage"/prebuilt/linux-x64/zorvane{-host,.so,-site}
 i686-w64-mingw32-strip --strip-unneeded "$stage"/prebuilt/win32/*.{exe,dll}
 

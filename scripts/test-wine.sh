@@ -3,10 +3,11 @@
 # the Windows builds (build/win32, build/win64), plays the end-to-end
 # scenarios through each DLL under Wine, compares the files both sides
 # write, races each DLL's ledger writes against a sign-in thread, checks
-# the GBK converter's Windows side against the Linux one's cases, and
-# answers the update offer on a virtual display. The 32-bit DLL
-# runs natively where the kernel runs i386 programs and through qemu-i386
-# where it does not (wine32_route in scripts/wine.sh); no Windows run may be
+# the GBK converter's Windows side against the Linux one's cases, plays a
+# JSON script through each build's zorvane-host.exe with its DLL, and
+# answers the update offer on a virtual display. The 32-bit DLL runs
+# natively where the kernel runs i386 programs and through qemu-i386 where it
+# does not (wine32_route in scripts/wine.sh); no Windows run may be
 # skipped. Ends with a line per DLL: passed, failed and skipped runs. The
 # screenshots of the question and the test reports are saved in
 # build/wine-artifacts.
@@ -81,6 +82,27 @@ for arch in "${archs[@]}"; do
     failed=1
   fi
   rm -rf "$race_folder"
+done
+
+# zorvane-host.exe of each build (the 32-bit one with the i686 DLL, the
+# 64-bit one with the x86_64 DLL) plays a short JSON script, against the
+# Linux riddle site on the address built into the DLL
+# (tools/zorvane_host/host_script_test.sh).
+for arch in "${archs[@]}"; do
+  runner=$(mktemp)
+  cat >"$runner" <<RUNNER
+#!/usr/bin/env bash
+source "$PWD/scripts/wine.sh"
+wine_run $arch "$PWD/build/$arch/wine-prefix" "\$@"
+RUNNER
+  chmod +x "$runner"
+  echo "zorvane-host.exe with the $arch DLL:"
+  if ! tools/zorvane_host/host_script_test.sh build/release/tools/riddle_site/zorvane-site \
+    "build/$arch/tools/zorvane_host/zorvane-host.exe" "build/$arch/zorvane.dll" "$runner"; then
+    echo "FAIL: zorvane-host.exe with the $arch DLL" >&2
+    failed=1
+  fi
+  rm -f "$runner"
 done
 
 # The converter's Windows side (code page 936) on the cases that the Linux

@@ -70,47 +70,59 @@ function directHost(folder) {
 }
 
 async function timePerMessage() {
-  const rich = { signinMin: 1e9, signinMax: 1e9, useRunningSite: true }
+  // Members rich enough for every wrong guess; the plug-in runs the site.
+  const rich = { signinMin: 1e9, signinMax: 1e9 }
   const zorvane = await startKoishi(scope, freshBase(), { zorvane: rich })
   const echo = await startKoishi(scope, freshBase(), { zorvane: false, plugins: [[echoPlugin]] })
   const player = zorvane.app.mock.client('player', 'bench-group')
+  const poor = zorvane.app.mock.client('poor', 'bench-group')
   const echoed = echo.app.mock.client('player', 'echo-group')
+  // A guess is judged only while a riddle is open.
   await player.receive('签到')
+  await player.receive('开始')
   const ask = directHost(zorvane.folder)
-  const pipeGroup = { group: '99999', member: '99999' }
-  await ask({ op: 'give', ...pipeGroup, amount: 1e9 })
+  const pipeGroup = { type: '2', group: '99999' }
+  await ask({ op: 'give', ...pipeGroup, member: '1', amount: 1e9 })
+  await ask({ op: 'event', message: '开始', ...pipeGroup, member: '1' })
   const guess = '这不是答案'
-  const times = { zorvane: [], echo: [], pipe: [] }
+  const WRONG = '不好意思答错了'
+  const REFUSED = '对不起'
+  // Each path: how a message goes, the reply it must get.
+  const paths = [
+    ['echo plug-in (Koishi alone)', () => echoed.receive(guess), guess],
+    ['koishi-plugin-zorvane, a wrong guess', () => player.receive(guess), WRONG],
+    ['zorvane-host over its pipe, a wrong guess',
+      () => ask({ op: 'event', message: guess, ...pipeGroup, member: '1' }), WRONG],
+    ['koishi-plugin-zorvane, a member too poor', () => poor.receive(guess), REFUSED],
+    ['zorvane-host over its pipe, a member too poor',
+      () => ask({ op: 'event', message: guess, ...pipeGroup, member: '2' }), REFUSED],
+  ]
+  const times = paths.map(() => [])
   for (let i = 0; i < WARM_UP + MESSAGES; i++) {
-    const turns = [
-      ['zorvane', () => player.receive(guess)],
-      ['echo', () => echoed.receive(guess)],
-      ['pipe', () => ask({ op: 'event', message: guess, type: '2', ...pipeGroup })],
-    ]
     // Who goes first changes every message.
-    for (const [name, send] of i % 2 ? turns : turns.reverse()) {
+    const order = paths.map((_, index) => (index + i) % paths.length)
+    for (const index of order) {
+      const [name, send, expected] = paths[index]
       const start = process.hrtime.bigint()
       const reply = await send()
       const ms = milliseconds(start)
       const text = Array.isArray(reply) ? reply[0] : reply.reply
-      if (!text || (name !== 'echo' && !text.startsWith('不好意思答错了'))) {
-        throw new Error(`${name}: unexpected reply ${JSON.stringify(reply)}`)
-      }
-      if (i >= WARM_UP) times[name].push(ms)
+      if (!text?.startsWith(expected)) throw new Error(`${name}: ${JSON.stringify(reply)}`)
+      if (i >= WARM_UP) times[index].push(ms)
     }
   }
+  const median = (index) => percentile(times[index], 0.5)
   console.log(`\nTime per message, ${MESSAGES} messages each, in turns:\n`)
   console.log('| path | median | p99 |\n|---|---:|---:|')
-  for (const [name, label] of [['echo', 'echo plug-in (Koishi alone)'],
-    ['zorvane', 'koishi-plugin-zorvane, a wrong guess'],
-    ['pipe', 'zorvane-host over its pipe, the same guess']]) {
-    console.log(`| ${label} | ${percentile(times[name], 0.5).toFixed(2)} ms | ` +
-      `${percentile(times[name], 0.99).toFixed(2)} ms |`)
+  paths.forEach(([name], index) => {
+    console.log(`| ${name} | ${median(index).toFixed(2)} ms | ` +
+      `${percentile(times[index], 0.99).toFixed(2)} ms |`)
+  })
+  for (const [what, plugin, pipe] of [['a wrong guess', 1, 2], ['a member too poor', 3, 4]]) {
+    console.log(`\n${what}: the plug-in adds ${(median(plugin) - median(0)).toFixed(2)} ms to ` +
+      `Koishi's own time (median), of which the host's answer takes ${median(pipe).toFixed(2)} ms ` +
+      `and the plug-in itself ${(median(plugin) - median(0) - median(pipe)).toFixed(2)} ms`)
   }
-  const added = percentile(times.zorvane, 0.5) - percentile(times.echo, 0.5)
-  const plugin = added - percentile(times.pipe, 0.5)
-  console.log(`\nAdded to Koishi's own time (median): ${added.toFixed(2)} ms, of which the ` +
-    `plug-in's own part (beyond the host's answer): ${plugin.toFixed(2)} ms`)
   await zorvane.stop()
   await echo.stop()
 }

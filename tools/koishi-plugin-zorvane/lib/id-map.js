@@ -4,7 +4,8 @@
 // alphanumeric, 19 digits long), and one Koishi instance may serve several
 // platforms whose ids collide. The module names its files and sections
 // after the numbers, so each "platform:id" gets a number of its own, handed
-// out in order and never reused. The map lives in the game folder, next to
+// out in order and never reused: guilds and users each count on their own,
+// so that consecutive guilds spread evenly over the host processes. The map lives in the game folder, next to
 // the files that carry the numbers, and is written to disk before a new
 // number is used: a number that reached a ledger is never given to anyone
 // else after a restart.
@@ -22,7 +23,7 @@ class IdMap {
   // numbers that already name someone.
   constructor(file) {
     this.file = file
-    this.data = { next: FIRST_NUMBER, guilds: {}, users: {} }
+    this.data = { next: { guilds: FIRST_NUMBER, users: FIRST_NUMBER }, guilds: {}, users: {} }
     let text
     try {
       text = fs.readFileSync(file, 'utf8')
@@ -31,8 +32,8 @@ class IdMap {
       return
     }
     const data = JSON.parse(text)
-    if (!data || !Number.isSafeInteger(data.next) || typeof data.guilds !== 'object' ||
-        typeof data.users !== 'object') {
+    const valid = (kind) => typeof data?.[kind] === 'object' && Number.isSafeInteger(data.next?.[kind])
+    if (!valid('guilds') || !valid('users')) {
       throw new Error(`${file} is not an id map`)
     }
     this.data = data
@@ -40,13 +41,13 @@ class IdMap {
 
   // The number of the guild (a text).
   guild(platform, id) {
-    return this.numberOf(this.data.guilds, platform, id).number
+    return this.numberOf('guilds', platform, id).number
   }
 
   // The number of the user (a text), met in the guild whose number is
   // guild. name, when given, is remembered as the name the standings show.
   user(platform, id, name, guild) {
-    const entry = this.numberOf(this.data.users, platform, id)
+    const entry = this.numberOf('users', platform, id)
     let changed = false
     if (name && entry.name !== name) {
       entry.name = name
@@ -70,13 +71,14 @@ class IdMap {
     return names
   }
 
-  numberOf(table, platform, id) {
+  // kind: 'guilds' or 'users'.
+  numberOf(kind, platform, id) {
     const key = `${platform}:${id}`
-    let entry = table[key]
+    let entry = this.data[kind][key]
     if (!entry) {
-      entry = { number: String(this.data.next) }
-      this.data.next += 1
-      table[key] = entry
+      entry = { number: String(this.data.next[kind]) }
+      this.data.next[kind] += 1
+      this.data[kind][key] = entry
       this.save()
     }
     return entry

@@ -26,9 +26,7 @@ exports.apply = (ctx, config) => {
     logger.error(`no zorvane-host is bundled for ${process.platform}-${process.arch}`)
     return
   }
-  // Koishi's loader provides its base folder; an app made in code runs in
-  // the current one.
-  const folder = path.resolve(ctx.baseDir || process.cwd(), 'data', 'zorvane')
+  const folder = path.resolve(ctx.baseDir, 'data', 'zorvane')
   let pool = null
   let site = null
   // Settles once the hosts run; null when they could not be started.

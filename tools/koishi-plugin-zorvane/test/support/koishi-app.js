@@ -45,8 +45,12 @@ function baseFolder(t) {
 // of plug-in and config) and koishi-plugin-zorvane with its config (none
 // when zorvane is false); stops it after the test.
 async function startKoishi(t, baseDir, { zorvane = {}, plugins = [], mock = true } = {}) {
+  // An app's base folder is the current folder when it is made, as when
+  // Koishi starts in an app's folder.
+  const cwd = process.cwd()
+  process.chdir(baseDir)
   const app = new koishi.App()
-  app.provide('baseDir', baseDir, true)
+  process.chdir(cwd)
   const forks = []
   if (mock) forks.push(app.plugin(appRequire('@koishijs/plugin-mock').default))
   for (const [plugin, config] of plugins) forks.push(app.plugin(plugin, config))

@@ -39,10 +39,10 @@ test('a session becomes the numbers and texts of a host request', async (t) => {
   // A member new to the group who asks is among the names at once.
   await game.top(session('u3', 'g1', 'Carol'))
   assert.deepEqual(pool.requests, [
-    { op: 'event', message: '花生', type: '2', extra: '', group: '10001', member: '10002' },
-    { op: 'signin', group: '10001', member: '10003' },
-    { op: 'top', names: { 10002: 'Alice', 10003: 'Bob', 10004: 'Carol' }, group: '10001',
-      member: '10004' },
+    { op: 'event', message: '花生', type: '2', extra: '', group: '10001', member: '10001' },
+    { op: 'signin', group: '10001', member: '10002' },
+    { op: 'top', names: { 10001: 'Alice', 10002: 'Bob', 10003: 'Carol' }, group: '10001',
+      member: '10003' },
   ])
 })
 
