@@ -22,7 +22,8 @@ ensure_packages() {
 
 # Packages for the Linux build, its tests, benchmarks and tools.
 ZORVANE_LINUX_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libcurl4-openssl-dev libcpp-httplib-dev libreadline-dev libboost1.81-dev nlohmann-json3-dev)
+  libcurl4-openssl-dev libcpp-httplib-dev libreadline-dev libboost1.81-dev nlohmann-json3-dev
+  iproute2)
 # Cross compilers for the Windows DLLs.
 ZORVANE_WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64)

@@ -13,7 +13,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 ensure_node
-ensure_packages iproute2
 package=tools/koishi-plugin-zorvane
 
 fail() {
@@ -36,6 +35,10 @@ for file in zorvane-host.exe zorvane.dll zorvane-site.exe; do
   i686-w64-mingw32-objdump -f "$unpacked/package/prebuilt/win32/$file" | grep -q 'file format pei-i386' ||
     fail "prebuilt/win32/$file is not a 32-bit Windows program"
 done
+# Linux machines rarely have Debian's build of cpp-httplib.
+if ldd "$unpacked/package/prebuilt/linux-x64/zorvane-site" | grep -q httplib; then
+  fail "the packed zorvane-site needs the cpp-httplib library"
+fi
 echo "$(basename "$tarball"): $(du -k "$tarball" | cut -f1) KiB, $(wc -l <<<"$listing") files"
 
 echo "== A fresh Koishi app with the packed plug-in"
