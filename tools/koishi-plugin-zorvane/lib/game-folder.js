@@ -10,29 +10,24 @@
 const fs = require('node:fs')
 const path = require('node:path')
 
+// The builds in the package: their folder and file names. The 32-bit host
+// and module serve 32-bit and 64-bit Windows alike.
+const LINUX = { dir: 'linux-x64', host: 'zorvane-host', module: 'zorvane.so', site: 'zorvane-site' }
+const WINDOWS = { dir: 'win32', host: 'zorvane-host.exe', module: 'zorvane.dll', site: 'zorvane-site.exe' }
+const BUILDS = { 'linux-x64': LINUX, 'win32-x64': WINDOWS, 'win32-ia32': WINDOWS }
+
 // The files of the package for this machine: host, module, site, riddles;
 // null where no build is bundled.
 function bundledFiles(platform, arch, root = path.join(__dirname, '..', 'prebuilt')) {
-  if (platform === 'linux' && arch === 'x64') {
-    const dir = path.join(root, 'linux-x64')
-    return {
-      host: path.join(dir, 'zorvane-host'),
-      module: path.join(dir, 'zorvane.so'),
-      site: path.join(dir, 'zorvane-site'),
-      riddles: path.join(dir, 'riddles.tsv'),
-    }
+  const build = BUILDS[`${platform}-${arch}`]
+  if (!build) return null
+  const dir = path.join(root, build.dir)
+  return {
+    host: path.join(dir, build.host),
+    module: path.join(dir, build.module),
+    site: path.join(dir, build.site),
+    riddles: path.join(dir, 'riddles.tsv'),
   }
-  // The 32-bit host and module serve 32-bit and 64-bit Windows alike.
-  if (platform === 'win32' && (arch === 'x64' || arch === 'ia32')) {
-    const dir = path.join(root, 'win32')
-    return {
-      host: path.join(dir, 'zorvane-host.exe'),
-      module: path.join(dir, 'zorvane.dll'),
-      site: path.join(dir, 'zorvane-site.exe'),
-      riddles: path.join(dir, 'riddles.tsv'),
-    }
-  }
-  return null
 }
 
 // Makes the game folder ready and says where its files are. The riddle
