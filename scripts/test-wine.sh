@@ -86,9 +86,17 @@ done
 
 # zorvane-host.exe of each build (the 32-bit one with the i686 DLL, the
 # 64-bit one with the x86_64 DLL) plays a short JSON script, against the
-# Linux riddle site on the address built into the DLL
-# (tools/zorvane_host/host_script_test.sh).
+# Linux riddle site on the address built into the DLL, in a network
+# namespace of its own (tools/zorvane_host/host_script_test.sh). Wine's
+# server opens the programs' sockets, so the prefix's server is ended first
+# and starts again in that namespace; it is ended after the script too.
+# end_wine_server ARCH: ends the server of ARCH's prefix and waits for it.
+end_wine_server() {
+  wine_server "$1" "build/$1/wine-prefix" -k 2>/dev/null || true
+  wine_server "$1" "build/$1/wine-prefix" -w 2>/dev/null || true
+}
 for arch in "${archs[@]}"; do
+  end_wine_server "$arch"
   runner=$(mktemp)
   cat >"$runner" <<RUNNER
 #!/usr/bin/env bash
@@ -103,6 +111,7 @@ RUNNER
     failed=1
   fi
   rm -f "$runner"
+  end_wine_server "$arch"
 done
 
 # The converter's Windows side (code page 936) on the cases that the Linux
@@ -116,8 +125,7 @@ for arch in "${archs[@]}"; do
 done
 
 for arch in "${archs[@]}"; do
-  wine_server "$arch" "build/$arch/wine-prefix" -k 2>/dev/null || true
-  wine_server "$arch" "build/$arch/wine-prefix" -w 2>/dev/null || true
+  end_wine_server "$arch"
   wine_prefix "$arch" "build/$arch/wine-prefix"
 done
 

@@ -7,7 +7,8 @@
 # reads its riddles from 127.0.0.1:8723, so this runs in a network namespace
 # of its own, where the Linux riddle site SITE serves that address. Each
 # answer must match its pattern; then the game's files must be in the run
-# folder.
+# folder. Under Wine, the prefix's wineserver must not be running already:
+# the server opens the programs' sockets, in its own network namespace.
 set -euo pipefail
 site=$(realpath "$1")
 host=$(realpath "$2")
@@ -38,11 +39,17 @@ for _ in $(seq 100); do
 done
 
 sed -n 's/^> //p' "$script" >"$work/requests"
-timeout --kill-after=5 120 "$@" "$folder/$(basename "$host")" <"$work/requests" | tr -d '\r' >"$work/answers" || {
-  echo "FAIL: the host ended with status $?" >&2
+# Into a file, not a pipe: Wine's helper programs inherit the host's output
+# and would hold a pipe open after the host has ended.
+status=0
+timeout --kill-after=5 120 "$@" "$folder/$(basename "$host")" <"$work/requests" \
+  >"$work/answers.raw" || status=$?
+tr -d '\r' <"$work/answers.raw" >"$work/answers"
+if [ "$status" -ne 0 ]; then
+  echo "FAIL: the host ended with status $status" >&2
   cat "$work/answers" >&2
   exit 1
-}
+fi
 failed=0
 exec 3<"$work/answers"
 while IFS= read -r pattern; do
