@@ -18,7 +18,9 @@ function messageText(elements) {
 // not start with it or holds nothing after it. The command word is taken
 // off.
 function forwardedText(session, commandWord) {
-  if (session.type !== 'message' || session.isDirect || !session.guildId) return null
+  // Middleware sees only new messages; adapters name their event types
+  // differently ("message", "message-created").
+  if (session.isDirect || !session.guildId) return null
   const text = messageText(session.elements)
   if (text === '') return null
   if (!commandWord) return text

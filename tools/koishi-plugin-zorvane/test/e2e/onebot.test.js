@@ -9,17 +9,20 @@ const { OneBotServer, SELF_ID } = require('../support/onebot-server')
 
 test('replies to group messages leave through OneBot as send_group_msg', async (t) => {
   const onebot = await OneBotServer.start()
-  t.after(() => onebot.close())
   const riddles = bundledRiddles()
   await startKoishi(t, baseFolder(t), {
     mock: false,
     plugins: [
       [appRequire('@koishijs/plugin-server').default, { host: '127.0.0.1', port: 0 }],
       [appRequire('@koishijs/plugin-http').default, {}],
+      // The adapter keeps a timer of responseTimeout for every call, answered
+      // or not: the default minute would hold the test that long at its end.
       [appRequire('koishi-plugin-adapter-onebot').default,
-        { selfId: String(SELF_ID), protocol: 'ws', endpoint: onebot.endpoint }],
+        { selfId: String(SELF_ID), protocol: 'ws', endpoint: onebot.endpoint, responseTimeout: 3000 }],
     ],
   })
+  // After the app has stopped: the adapter would try to reconnect.
+  t.after(() => onebot.close())
   await onebot.connected
 
   // One message at a time, as a member types them, waiting for each reply.

@@ -42,19 +42,24 @@ function baseFolder(t) {
 }
 
 // Starts an app in baseDir with the mock adapter, the plug-ins given (pairs
-// of plug-in and config) and koishi-plugin-zorvane with config; stops it
-// after the test.
+// of plug-in and config) and koishi-plugin-zorvane with its config (none
+// when zorvane is false); stops it after the test.
 async function startKoishi(t, baseDir, { zorvane = {}, plugins = [], mock = true } = {}) {
   const app = new koishi.App()
   app.provide('baseDir', baseDir, true)
-  if (mock) app.plugin(appRequire('@koishijs/plugin-mock').default)
-  for (const [plugin, config] of plugins) app.plugin(plugin, config)
-  app.plugin(appRequire('koishi-plugin-zorvane'), zorvane)
+  const forks = []
+  if (mock) forks.push(app.plugin(appRequire('@koishijs/plugin-mock').default))
+  for (const [plugin, config] of plugins) forks.push(app.plugin(plugin, config))
+  if (zorvane !== false) forks.push(app.plugin(appRequire('koishi-plugin-zorvane'), zorvane))
   await app.start()
   let stopped = false
   const stop = async () => {
     if (stopped) return
     stopped = true
+    // Plug-ins first, the last one first: app.stop() alone takes the bots'
+    // list away before the adapters' bots stop, and an adapter then goes on
+    // reconnecting.
+    for (const fork of forks.reverse()) await fork.dispose()
     await app.stop()
   }
   t.after(stop)

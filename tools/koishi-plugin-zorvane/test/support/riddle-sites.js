@@ -47,11 +47,17 @@ async function listenOnModuleSite(t, handler) {
 }
 
 // A proxy on the module's address that forwards to target. delays maps a
-// path to the milliseconds its answers are held back; requested(path)
-// resolves when a request for path arrives.
+// path to the milliseconds its answers are held back (every other path:
+// proxy.otherPages); requested(path) resolves when a request for path
+// arrives.
 async function startDelayingProxy(t, target) {
   const delays = new Map()
   const arrivals = []
+  const proxy = {
+    delays,
+    otherPages: 0,
+    requested: (path) => new Promise((resolve) => arrivals.push({ path, resolve })),
+  }
   await listenOnModuleSite(t, (request, response) => {
     arrivals.forEach((arrival) => arrival.path === request.url && arrival.resolve())
     setTimeout(() => {
@@ -60,12 +66,9 @@ async function startDelayingProxy(t, target) {
         answer.pipe(response)
       })
       upstream.on('error', () => response.destroy())
-    }, delays.get(request.url) || 0)
+    }, delays.get(request.url) ?? proxy.otherPages)
   })
-  return {
-    delays,
-    requested: (path) => new Promise((resolve) => arrivals.push({ path, resolve })),
-  }
+  return proxy
 }
 
 module.exports = { MODULE_SITE, startPackedSite, startDelayingProxy, listenOnModuleSite }
