@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "request_lines.h"
+#include "serve.h"
 
 namespace zorvane_host {
 namespace {
@@ -115,6 +116,30 @@ TEST(ZorvaneHostProtocol, LinesAreCutAtTheirEndsAndOverlongOnesRefused) {
       EXPECT_EQ(read[i].second, expected[i].second) << i;
     }
   }
+}
+
+TEST(ZorvaneHostProtocol, EveryLineIsAnsweredInOrderWhateverFails) {
+  const Operations operations = {
+      {"ping", [](const Request&) { return Json::object(); }},
+      {"echo", [](const Request& request) { return Json{{"text", TextField(request, "text")}}; }},
+      {"fail", [](const Request&) -> Json { throw std::runtime_error("disk full"); }},
+  };
+  std::istringstream in("{\"id\":1,\"op\":\"ping\"}\n"
+                        "\n"
+                        "{\"id\":2,\"op\":\"nope\"}\n"
+                        "{\"id\":3,\"op\":\"fail\"}\r\n" +
+                        std::string(MaxRequestBytes + 1, ' ') + "\n" +
+                        "{\"id\":4,\"op\":\"echo\"}\n"
+                        "{\"id\":5,\"op\":\"echo\",\"text\":\"Zorva\"}");
+  std::ostringstream out;
+  Serve(in, out, operations);
+  EXPECT_EQ(out.str(),
+            "{\"id\":1,\"ok\":true}\n"
+            "{\"id\":2,\"ok\":false,\"error\":\"unknown op \\\"nope\\\"\"}\n"
+            "{\"id\":3,\"ok\":false,\"error\":\"the host failed: disk full\"}\n"
+            "{\"id\":null,\"ok\":false,\"error\":\"the line is longer than 1048576 bytes\"}\n"
+            "{\"id\":4,\"ok\":false,\"error\":\"text is missing\"}\n"
+            "{\"id\":5,\"ok\":true,\"text\":\"Zorva\"}\n");
 }
 
 }  // namespace
