@@ -31,17 +31,19 @@ class Game {
   // The group's leaders, shown with the names their members were last seen
   // under.
   top(session) {
-    const group = this.ids.guild(session.platform, session.guildId)
-    return this.ask(session, { op: 'top', names: this.ids.namesIn(group) })
+    return this.ask(session, (group) => ({ op: 'top', names: this.ids.namesIn(group) }))
   }
 
+  // request: the request without group and member, or a function that makes
+  // it from the group's number.
   async ask(session, request) {
     const group = this.ids.guild(session.platform, session.guildId)
     const member = this.ids.user(session.platform, session.userId, nameOf(session), group)
-    const answer = await this.pool.request({ ...request, group, member })
+    const body = typeof request === 'function' ? request(group) : request
+    const answer = await this.pool.request({ ...body, group, member })
     if (!answer) return '' // the pool logged why
     if (!answer.ok) {
-      this.logger.warn(`zorvane-host refused ${request.op}: ${answer.error}`)
+      this.logger.warn(`zorvane-host refused ${body.op}: ${answer.error}`)
       return ''
     }
     return chatReply(answer.reply ?? '')
