@@ -3,7 +3,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "runtime/gbk_to_utf8.h"
+#include "game/contract.h"
+#include "game/game_state.h"
+#include "game/ledger.h"
+#include "runtime/native_path.h"
 #include "runtime/settings/settings.h"
 #include "support/riddle_site_fixture.h"
 
@@ -20,26 +23,20 @@ std::string GroupName(Names names) {
 
 BenchGame::BenchGame(int members, const std::string& balance, const std::string& riddleSiteBase,
                      Names names)
-    : group_(GroupName(names)),
-      module_(ZORVANE_TESTABLE_MODULE_PATH),
-      info_(module_.Require<InfoFunction>("info")),
-      zorvane_(module_.Require<ZorvaneFunction>("Zorvane")) {
-  const std::filesystem::path root = runDirectory_.path();
-  std::filesystem::create_directory(root / "Zorva");
-  std::filesystem::create_directory(root / "config");
+    : group_(GroupName(names)), info_(module_.info()), zorvane_(module_.zorvane()) {
+  std::filesystem::create_directory(NativePath(GameFolderPath(runDirectory_.str())));
+  std::filesystem::create_directory(NativePath(LedgerFolderPath(runDirectory_.str())));
   // The module spells the GBK file name in UTF-8 on Linux.
-  const std::string ledgerName = std::string("签到数据") + group_ + ".ini";
-  ledgerPath_ = (root / "config" / GbkToUtf8(ledgerName)).string();
+  ledgerPath_ = NativePath(LedgerFilePath(runDirectory_.str(), group_));
   std::string ledger;
   for (int n = 0; n < members; ++n) {
-    ledger.append("[").append(Member(n, names)).append("--").append(group_);
-    ledger.append("]\r\n总共人民币=").append(balance);
+    ledger.append("[").append(LedgerSection(Member(n, names), group_)).append("]\r\n");
+    ledger.append(BalanceKey).append("=").append(balance);
     ledger.append("\r\n签到天数=").append(std::to_string(n % 365)).append("\r\n");
   }
   std::ofstream(ledgerPath_, std::ios::binary) << ledger;
-  module_.Require<ConfigureFunction>("ZorvaneConfigureForTesting")(
-      runDirectory_.str().c_str(), riddleSiteBase.c_str(),
-      (riddleSiteBase + "/update.html").c_str());
+  module_.ConfigureForTesting(runDirectory_.str().c_str(), riddleSiteBase,
+                              riddleSiteBase + "/update.html");
 }
 
 std::string BenchGame::Event(const std::string& message, const std::string& type,
@@ -53,25 +50,25 @@ void BenchGame::Info() {
 }
 
 std::string BenchGame::StatePath() const {
-  return runDirectory_.str() + "/Zorva/" + group_ + ".ini";
+  return std::string(StateFilePath(runDirectory_.str(), group_));
 }
 
 void BenchGame::OpenRiddle(const std::string& answer) {
-  WriteSetting(StatePath(), "开始", "结尾", "/dmmy/r01.html");
-  WriteSetting(StatePath(), "开始", "答案", answer);
+  WriteSetting(StatePath(), StateSection, CurrentPathKey, "/dmmy/r01.html");
+  WriteSetting(StatePath(), StateSection, AnswerKey, answer);
 }
 
 void BenchGame::SetCurrentPage(const std::string& path) {
-  WriteSetting(StatePath(), "开始", "结尾", path);
+  WriteSetting(StatePath(), StateSection, CurrentPathKey, path);
 }
 
 void BenchGame::SetBalance(const std::string& member, const std::string& balance) {
-  WriteSetting(runDirectory_.str() + "/config/签到数据" + group_ + ".ini", member + "--" + group_,
-               "总共人民币", balance);
+  WriteSetting(LedgerFilePath(runDirectory_.str(), group_), LedgerSection(member, group_),
+               BalanceKey, balance);
 }
 
 std::string BenchGame::StoredAnswer() const {
-  return std::string(ReadSetting(StatePath(), "开始", "答案"));
+  return std::string(ReadSetting(StatePath(), StateSection, AnswerKey));
 }
 
 std::string NoSite() {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "support/loaded_module.h"
+#include "support/module_under_test.h"
 #include "support/temp_dir.h"
 
 namespace zorvane::bench {
@@ -47,17 +47,12 @@ class BenchGame {
   std::string StoredAnswer() const;
 
  private:
-  using InfoFunction = const char*();
-  using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
-                                      const char*);
-  using ConfigureFunction = void(const char*, const char*, const char*);
-
   std::string group_;
   testing::TempDir runDirectory_;
   std::string ledgerPath_;
-  testing::LoadedModule module_;
-  InfoFunction* info_;
-  ZorvaneFunction* zorvane_;
+  testing::ModuleUnderTest module_;
+  host::InfoFunction info_;
+  host::ZorvaneFunction zorvane_;
 };
 
 // A site address where nothing listens, for events that fetch nothing.

@@ -17,12 +17,13 @@
 #include "fuzz_check.h"
 #include "fuzz_sandbox.h"
 #include "game/chat_event.h"
+#include "game/contract.h"
+#include "game/game_rules.h"
 #include "game/game_state.h"
 #include "game/ledger.h"
 #include "game/riddle_page.h"
-#include "plugin/site_urls.h"
+#include "game/site_urls.h"
 #include "runtime/convert.h"
-#include "runtime/gbk_to_utf8.h"
 #include "runtime/native_path.h"
 #include "runtime/run_environment.h"
 #include "runtime/settings/settings.h"
@@ -35,17 +36,19 @@ using zorvane::testing::WriteFileBytes;
 
 namespace {
 
-const std::string CorrectHead = "恭喜猜对 了~！ 本次收获：";
-const std::string CorrectMiddle = "元。。\r\n";
-const std::string WrongHead = "不好意思答错了~！再接再厉。。~！\r\n本次扣除：";
-const std::string WrongTail = "元";
-const std::string RefusedHead =
-    "对不起，你当前没有更多人民币参加游戏~！\r\n多参加群内活动~！\r\n你当前有：";
-const std::string RefusedTail = "元~！";
+const std::string CorrectHead(CorrectGuessReplyHead);
+const std::string CorrectMiddle(CorrectGuessReplyMiddle);
+const std::string WrongHead(WrongGuessReplyHead);
+const std::string WrongTail(WrongGuessReplyTail);
+const std::string RefusedHead(RefusedReplyHead);
+const std::string RefusedTail(RefusedReplyTail);
 
 const std::vector<std::string> Groups = {"1001", "1002"};
 const std::vector<std::string> Members = {"11", "22", "33"};
-const std::vector<std::string> Paths = {"/dmmy/19499.html", "/dmmy/2.html", "/p"};
+// Where every group starts, another riddle page and a path of another shape.
+const std::vector<std::string> Paths = {
+    std::string(InitialRiddlePath),
+    std::string(RiddlePathPrefix) + "2" + std::string(RiddlePathSuffix), "/p"};
 
 // The run folder lies two folders down in the sandbox, so that a path that
 // climbs out of it still lands where the check below sees it.
@@ -86,12 +89,14 @@ std::string MakePage(FuzzedDataProvider& input) {
     return input.ConsumeRandomLengthString(512);
   }
   std::string page = input.ConsumeRandomLengthString(24);
-  page += "<h3>" + input.ConsumeRandomLengthString(24) + "</h3>";
+  page +=
+      std::string(QuestionStart) + input.ConsumeRandomLengthString(24) + std::string(QuestionEnd);
   page += input.ConsumeRandomLengthString(8);
-  page += "<h3>谜底：" + input.ConsumeRandomLengthString(16) + "</h3>";
+  page += std::string(AnswerStart) + input.ConsumeRandomLengthString(16) + std::string(AnswerEnd);
   const std::string next =
       input.ConsumeBool() ? Pick(input, Paths) : input.ConsumeRandomLengthString(16);
-  page += "下一篇：<a href='" + next + "'>" + input.ConsumeRandomLengthString(24);
+  page += std::string(NextPathStart) + next + std::string(NextPathEnd) +
+          input.ConsumeRandomLengthString(24);
   return page;
 }
 
@@ -111,11 +116,11 @@ std::string MakeBalance(FuzzedDataProvider& input) {
 
 void SetUpGame(FuzzedDataProvider& input) {
   EmptyFolder(Sandbox());
-  std::filesystem::create_directories(runFolder / "config");
-  std::filesystem::create_directories(runFolder / "Zorva");
+  std::filesystem::create_directories(NativePath(LedgerFolderPath(RunDirectory())));
+  std::filesystem::create_directories(NativePath(GameFolderPath(RunDirectory())));
   for (const std::string& group : Groups) {
     for (const std::string& member : Members) {
-      WriteSetting(LedgerFilePath(group), LedgerSection(member, group), BalanceKey,
+      WriteSetting(LedgerFilePath(RunDirectory(), group), LedgerSection(member, group), BalanceKey,
                    MakeBalance(input));
     }
   }
@@ -134,7 +139,7 @@ void SetUpGame(FuzzedDataProvider& input) {
 std::string MakeMessage(FuzzedDataProvider& input, const std::string& group) {
   switch (input.ConsumeIntegralInRange(0, 3)) {
     case 0:
-      return "开始";
+      return std::string(StartWord);
     case 1: {
       const Text answer = ReadStoredAnswer(group);
       return input.ConsumeRandomLengthString(6) + std::string(answer) +
@@ -193,7 +198,7 @@ bool IsSomeQuestion(const std::string& text) {
 
 void CheckBalanceMoved(const Text& before, const Text& after, int delta) {
   const double old = ToNumber(before);
-  FUZZ_CHECK(old - 20.0 > 0.0000001);  // only members above the threshold play
+  FUZZ_CHECK(old - PlayThreshold > BalanceEpsilon);  // only members above the threshold play
   if (!std::isfinite(old)) {
     FUZZ_CHECK(after == before);  // never written back as a text that reads as 0
     return;
@@ -204,7 +209,8 @@ void CheckBalanceMoved(const Text& before, const Text& after, int delta) {
 
 void CheckReply(const std::string& reply, const Text& balanceBefore, const Text& balanceAfter) {
   if (StartsWith(reply, CorrectHead)) {
-    const std::optional<int> reward = AmountBetween(reply, CorrectHead, CorrectMiddle, 20, 30);
+    const std::optional<int> reward =
+        AmountBetween(reply, CorrectHead, CorrectMiddle, RewardRange.low, RewardRange.high);
     FUZZ_CHECK(reward.has_value());
     const std::size_t question =
         reply.find(CorrectMiddle, CorrectHead.size()) + CorrectMiddle.size();
@@ -213,7 +219,8 @@ void CheckReply(const std::string& reply, const Text& balanceBefore, const Text&
     return;
   }
   if (StartsWith(reply, WrongHead)) {
-    const std::optional<int> penalty = AmountBetween(reply, WrongHead, WrongTail, 2, 10);
+    const std::optional<int> penalty =
+        AmountBetween(reply, WrongHead, WrongTail, PenaltyRange.low, PenaltyRange.high);
     FUZZ_CHECK(penalty.has_value() && reply.size() == WrongHead.size() +
                                                           std::to_string(*penalty).size() +
                                                           WrongTail.size());
@@ -224,7 +231,7 @@ void CheckReply(const std::string& reply, const Text& balanceBefore, const Text&
   FUZZ_CHECK(balanceAfter == balanceBefore);
   if (StartsWith(reply, RefusedHead)) {
     FUZZ_CHECK(reply == RefusedHead + std::string(balanceBefore) + RefusedTail);
-    FUZZ_CHECK(!(ToNumber(balanceBefore) - 20.0 > 0.0000001));
+    FUZZ_CHECK(!(ToNumber(balanceBefore) - PlayThreshold > BalanceEpsilon));
     return;
   }
   FUZZ_CHECK(IsSomeQuestion(reply));
@@ -245,13 +252,14 @@ LedgerView ReadLedgers(const std::string& group, const std::string& member) {
     for (const std::string& m : members) {
       view.balances[{g, m}] = ReadBalanceText(g, m);
     }
-    view.sections[g] = CountSectionsOfWellFormedFile(ReadFileBytes(NativePath(LedgerFilePath(g))));
+    view.sections[g] =
+        CountSectionsOfWellFormedFile(ReadFileBytes(NativePath(LedgerFilePath(RunDirectory(), g))));
   }
   return view;
 }
 
 void CheckStateFile(const std::string& group) {
-  const std::string content = ReadFileBytes(NativePath(StateFilePath(group)));
+  const std::string content = ReadFileBytes(NativePath(StateFilePath(RunDirectory(), group)));
   FUZZ_CHECK(CountSectionsOfWellFormedFile(content) <= 1);
   const Text path = ReadCurrentPath(group);
   FUZZ_CHECK(path.empty() || path.front() == '/');
@@ -263,12 +271,18 @@ std::set<std::string> groupsPlayed;
 // Only the run folder, and in it only the ledgers and the state files of
 // groups that played: no file elsewhere and none left behind by a write.
 void CheckOnlyTheGamesFiles() {
-  std::set<std::string> allowed = {"a", "a/b", "a/b/run", "a/b/run/config", "a/b/run/Zorva"};
+  const auto inSandbox = [](const Text& path) {
+    // Lexically: a name with ".." in it must not come to name another file.
+    return std::filesystem::path(NativePath(path)).lexically_relative(Sandbox()).string();
+  };
+  std::set<std::string> allowed = {"a", "a/b", "a/b/run",
+                                   inSandbox(LedgerFolderPath(RunDirectory())),
+                                   inSandbox(GameFolderPath(RunDirectory()))};
   for (const std::string& group : Groups) {
-    allowed.insert("a/b/run/config/" + GbkToUtf8("签到数据" + group) + ".ini");
+    allowed.insert(inSandbox(LedgerFilePath(RunDirectory(), group)));
   }
   for (const std::string& group : groupsPlayed) {
-    allowed.insert("a/b/run/Zorva/" + GbkToUtf8(group) + ".ini");
+    allowed.insert(inSandbox(StateFilePath(RunDirectory(), group)));
   }
   const std::string listing = ListTree(Sandbox());
   std::size_t begin = 0;
@@ -280,8 +294,9 @@ void CheckOnlyTheGamesFiles() {
 }
 
 void PlayEvent(FuzzedDataProvider& input) {
-  const std::string type =
-      input.ConsumeIntegralInRange(0, 7) != 0 ? "2" : input.ConsumeRandomLengthString(4);
+  const std::string type = input.ConsumeIntegralInRange(0, 7) != 0
+                               ? std::string(GroupMessageType)
+                               : input.ConsumeRandomLengthString(4);
   const std::string group = NameOrBytes(input, Groups);
   const std::string member = NameOrBytes(input, Members);
   const std::string message = MakeMessage(input, group);

@@ -13,6 +13,7 @@
 
 #include "fuzz_check.h"
 #include "fuzz_sandbox.h"
+#include "game/contract.h"
 #include "runtime/native_path.h"
 #include "runtime/settings/ini_document.h"
 #include "runtime/settings/settings.h"
@@ -189,7 +190,7 @@ void WriteAndCheck(const std::string& file, const std::string& onDisk, FuzzedDat
 // stay a name inside the sandbox.
 std::string ConsumeFileName(FuzzedDataProvider& input) {
   if (input.ConsumeIntegralInRange(0, 3) != 0) {
-    return "签到数据1.ini";
+    return std::string(LedgerFileStem) + "1" + std::string(LedgerFileExtension);
   }
   std::string name;
   for (const char c : input.ConsumeRandomLengthString(24)) {

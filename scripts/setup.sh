@@ -13,17 +13,22 @@ ensure_packages() {
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+  # Another apt-get on the machine holds dpkg's lock for a while: wait for it.
+  local wait=(-o DPkg::Lock::Timeout=900)
+  $sudo apt-get "${wait[@]}" update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get "${wait[@]}" install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 }
 
 # Packages for the Linux build, its tests, benchmarks and tools.
 ZORVANE_LINUX_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libcurl4-openssl-dev libcpp-httplib-dev libreadline-dev nlohmann-json3-dev)
+  libcurl4-openssl-dev libcpp-httplib-dev libreadline-dev libboost1.81-dev nlohmann-json3-dev)
 # Cross compilers for the Windows DLLs.
 ZORVANE_WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64)
+
+# The web server's load harness (bench/site_load/compare.sh).
+ZORVANE_BENCH_PACKAGES=(nginx wrk curl python3)
 
 # The headless browser that drives the riddle site's console in the tests.
 ZORVANE_BROWSER_PACKAGES=(chromium chromium-driver python3-selenium fonts-wqy-microhei)

@@ -13,7 +13,7 @@ build=${1:-build/release}
 cmake --build "$build" -j "$ZORVANE_JOBS" --target settings_differential
 out=$build/differential
 mkdir -p "$out"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static \
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static -Itests \
   -o "$out/windows_probe.exe" tests/differential/windows_probe.cpp
 
 # The prefix of the 64-bit DLL's build tree, which the other Wine stages use too.

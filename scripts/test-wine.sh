@@ -2,7 +2,8 @@
 # The Windows DLLs run for real: after the Linux build (build/release) and
 # the Windows builds (build/win32, build/win64), plays the end-to-end
 # scenarios through each DLL under Wine, compares the files both sides
-# write, races each DLL's ledger writes against a sign-in thread, and
+# write, races each DLL's ledger writes against a sign-in thread, checks
+# the GBK converter's Windows side against the Linux one's cases, and
 # answers the update offer on a virtual display. The 32-bit DLL
 # runs natively where the kernel runs i386 programs and through qemu-i386
 # where it does not (wine32_route in scripts/wine.sh); no Windows run may be
@@ -80,6 +81,16 @@ for arch in "${archs[@]}"; do
     failed=1
   fi
   rm -rf "$race_folder"
+done
+
+# The converter's Windows side (code page 936) on the cases that the Linux
+# tests check (tests/wine/conversion_check.cpp).
+for arch in "${archs[@]}"; do
+  echo "Conversions between GBK and UTF-8, $arch:"
+  if ! wine_run "$arch" "build/$arch/wine-prefix" "build/$arch/tests/wine/conversion_check.exe"; then
+    echo "FAIL: the $arch converter gives what the Linux one does not" >&2
+    failed=1
+  fi
 done
 
 for arch in "${archs[@]}"; do

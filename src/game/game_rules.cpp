@@ -1,5 +1,6 @@
 #include "game/game_rules.h"
 
+#include "game/contract.h"
 #include "runtime/random.h"
 
 namespace zorvane {

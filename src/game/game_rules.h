@@ -8,11 +8,7 @@
 
 namespace zorvane {
 
-// The only message type the game answers: a group message.
-inline constexpr TextView GroupMessageType = "2";
-
-// A start command contains this word and is at most StartCommandMaxBytes long.
-inline constexpr TextView StartWord = "开始";
+// A start command contains the contract's StartWord and is at most this long.
 inline constexpr std::int32_t StartCommandMaxBytes = 6;
 
 struct AmountRange {
@@ -33,9 +29,10 @@ struct EventAmounts {
 // Seeds the generator from the clock, then draws the reward and the penalty.
 EventAmounts DrawEventAmounts();
 
+// Only GroupMessageType, exactly.
 bool IsGroupMessage(TextView messageType);
 
-// "开始" with at most one more double-byte character (or two single bytes).
+// StartWord with at most one more double-byte character (or two single bytes).
 bool IsStartCommand(TextView message);
 
 }  // namespace zorvane

@@ -1,35 +1,43 @@
 #include "game/game_state.h"
 
+#include "game/contract.h"
 #include "runtime/run_environment.h"
 #include "runtime/settings/settings.h"
 
 namespace zorvane {
+namespace {
 
-Text GameFolderPath() {
-  return ConcatTexts({RunDirectory(), GameFolderName});
+Text OwnStateFile(TextView group) {
+  return StateFilePath(RunDirectory(), group);
 }
 
-Text StateFilePath(TextView group) {
-  return ConcatTexts({RunDirectory(), GameFolderName, "/", group, StateFileExtension});
+}  // namespace
+
+Text GameFolderPath(TextView folder) {
+  return ConcatTexts({folder, "/", GameFolderName});
+}
+
+Text StateFilePath(TextView folder, TextView group) {
+  return ConcatTexts({GameFolderPath(folder), "/", group, StateFileExtension});
 }
 
 void EnsureStateFile(TextView group) {
   // Existence is the only test: an existing file keeps whatever it holds.
-  if (!FileExists(StateFilePath(group))) {
-    WriteSetting(StateFilePath(group), StateSection, CurrentPathKey, InitialRiddlePath);
+  if (!FileExists(OwnStateFile(group))) {
+    WriteSetting(OwnStateFile(group), StateSection, CurrentPathKey, InitialRiddlePath);
   }
 }
 
 Text ReadCurrentPath(TextView group) {
-  return ReadSetting(StateFilePath(group), StateSection, CurrentPathKey);
+  return ReadSetting(OwnStateFile(group), StateSection, CurrentPathKey);
 }
 
 Text ReadStoredAnswer(TextView group) {
-  return ReadSetting(StateFilePath(group), StateSection, AnswerKey);
+  return ReadSetting(OwnStateFile(group), StateSection, AnswerKey);
 }
 
 void StoreAnswer(TextView group, TextView answer) {
-  WriteSetting(StateFilePath(group), StateSection, AnswerKey, WithoutLineBreaks(answer));
+  WriteSetting(OwnStateFile(group), StateSection, AnswerKey, WithoutLineBreaks(answer));
 }
 
 bool StoreNextPath(TextView group, TextView nextPath) {
@@ -37,22 +45,22 @@ bool StoreNextPath(TextView group, TextView nextPath) {
   if (!IsSiteRelativePath(path)) {  // the empty path included
     return false;
   }
-  return WriteSetting(StateFilePath(group), StateSection, CurrentPathKey, path);
+  return WriteSetting(OwnStateFile(group), StateSection, CurrentPathKey, path);
 }
 
 void MarkCurrentPageSolved(TextView group) {
-  WriteSetting(StateFilePath(group), StateSection, SolvedPathKey, ReadCurrentPath(group));
+  WriteSetting(OwnStateFile(group), StateSection, SolvedPathKey, ReadCurrentPath(group));
 }
 
 bool IsCurrentPageSolved(TextView group) {
   // Compared with the current path, so that a group moved on by other means
   // is not held back by an old mark.
-  const Text solvedPath = ReadSetting(StateFilePath(group), StateSection, SolvedPathKey);
+  const Text solvedPath = ReadSetting(OwnStateFile(group), StateSection, SolvedPathKey);
   return !solvedPath.empty() && solvedPath == ReadCurrentPath(group);
 }
 
 void ForgetSolvedPage(TextView group) {
-  WriteSetting(StateFilePath(group), StateSection, SolvedPathKey, std::nullopt);
+  WriteSetting(OwnStateFile(group), StateSection, SolvedPathKey, std::nullopt);
 }
 
 Text WithoutLineBreaks(TextView piece) {

@@ -1,31 +1,21 @@
 // Each group's place in the game: one settings file per group below the
 // game folder, holding the path of the current riddle page and its answer.
+// The file, section and key names are the contract's.
 #pragma once
 
 #include "runtime/text.h"
 
 namespace zorvane {
 
-inline constexpr TextView GameFolderName = "/Zorva";
-inline constexpr TextView StateFileExtension = ".ini";
-inline constexpr TextView StateSection = "开始";
-// The site-relative path of the group's current riddle page.
-inline constexpr TextView CurrentPathKey = "结尾";
-// The answer of that riddle; empty while no riddle is open.
-inline constexpr TextView AnswerKey = "答案";
-// The path of a page whose riddle has been solved while the group could not
-// be moved on from it. Written only then, and removed once a start command
-// has moved the group on: a closed riddle alone does not tell a solved page
-// from one whose answer could not be fetched, which must be opened again.
-inline constexpr TextView SolvedPathKey = "已猜中";
-// Where every new group begins.
-inline constexpr TextView InitialRiddlePath = "/dmmy/19499.html";
+// The game folder in a host's folder (see the contract). The module's own is
+// made by the descriptor export, never by the game.
+Text GameFolderPath(TextView folder);
 
-// RunDirectory + "/Zorva". Made by the descriptor export, never by the game.
-Text GameFolderPath();
+// The group's state file in a host's folder, for the module (its run
+// directory) and the programs around it alike.
+Text StateFilePath(TextView folder, TextView group);
 
-// RunDirectory + "/Zorva/" + group + ".ini"
-Text StateFilePath(TextView group);
+// The rest works on the state files below the run directory.
 
 // A group without a state file gets one that points at InitialRiddlePath;
 // an existing file is left as it is.
@@ -45,7 +35,9 @@ void StoreAnswer(TextView group, TextView answer);
 bool StoreNextPath(TextView group, TextView nextPath);
 
 // Records that the riddle of the group's current page has been solved, so
-// that a start command moves the group on instead of opening it again.
+// that a start command moves the group on instead of opening it again. A
+// closed riddle alone does not tell a solved page from one whose answer
+// could not be fetched, which must be opened again.
 void MarkCurrentPageSolved(TextView group);
 bool IsCurrentPageSolved(TextView group);
 void ForgetSolvedPage(TextView group);

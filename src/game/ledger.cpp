@@ -2,14 +2,28 @@
 
 #include <cmath>
 
+#include "game/contract.h"
 #include "runtime/convert.h"
 #include "runtime/run_environment.h"
 #include "runtime/settings/settings.h"
 
 namespace zorvane {
+namespace {
 
-Text LedgerFilePath(TextView group) {
-  return ConcatTexts({RunDirectory(), LedgerFileStem, group, LedgerFileExtension});
+Text OwnLedgerFile(TextView group) {
+  return LedgerFilePath(RunDirectory(), group);
+}
+
+}  // namespace
+
+// Backslashes, as the sign-in module writes them; the settings layer takes
+// "\" and "/" alike.
+Text LedgerFolderPath(TextView folder) {
+  return ConcatTexts({folder, "\\", LedgerFolderName});
+}
+
+Text LedgerFilePath(TextView folder, TextView group) {
+  return ConcatTexts({LedgerFolderPath(folder), "\\", LedgerFileStem, group, LedgerFileExtension});
 }
 
 Text LedgerSection(TextView member, TextView group) {
@@ -17,7 +31,7 @@ Text LedgerSection(TextView member, TextView group) {
 }
 
 Text ReadBalanceText(TextView group, TextView member) {
-  return ReadSetting(LedgerFilePath(group), LedgerSection(member, group), BalanceKey);
+  return ReadSetting(OwnLedgerFile(group), LedgerSection(member, group), BalanceKey);
 }
 
 double ReadBalance(TextView group, TextView member) {
@@ -36,7 +50,7 @@ bool MayPlay(TextView group, TextView member) {
 // write edits: a sign-in that changes this member's balance meanwhile is
 // added to, not overwritten.
 void AdjustBalance(TextView group, TextView member, std::int32_t delta) {
-  ChangeSharedSetting(LedgerFilePath(group), LedgerSection(member, group), BalanceKey,
+  ChangeSharedSetting(OwnLedgerFile(group), LedgerSection(member, group), BalanceKey,
                       [delta](const Text& stored) -> std::optional<Text> {
                         const double balance = ToNumber(stored) + delta;
                         // A stored balance beyond the largest double reads as

@@ -12,18 +12,16 @@ namespace zorvane {
 inline constexpr double PlayThreshold = 20.0;
 inline constexpr double BalanceEpsilon = 0.0000001;
 
-// Backslashes as the sign-in module writes them; the settings layer treats
-// both "\" and "/" as separators.
-inline constexpr TextView LedgerFileStem = "\\config\\签到数据";
-inline constexpr TextView LedgerFileExtension = ".ini";
-inline constexpr TextView LedgerSectionJoint = "--";
-inline constexpr TextView BalanceKey = "总共人民币";
+// The folder of a host's ledgers, and the group's ledger in it (see the
+// contract), for the module (its run directory) and the programs around it
+// alike.
+Text LedgerFolderPath(TextView folder);
+Text LedgerFilePath(TextView folder, TextView group);
 
-// RunDirectory + "\config\签到数据" + group + ".ini"
-Text LedgerFilePath(TextView group);
-
-// member + "--" + group: the same member number in two groups holds two balances.
+// The member's section: the same member number in two groups holds two balances.
 Text LedgerSection(TextView member, TextView group);
+
+// The rest works on the ledgers below the run directory.
 
 // The balance as stored; the empty text when the file, section or key is missing.
 Text ReadBalanceText(TextView group, TextView member);

@@ -1,5 +1,6 @@
 #include "game/replies.h"
 
+#include "game/contract.h"
 #include "runtime/convert.h"
 
 namespace zorvane {

@@ -1,8 +1,9 @@
 #include "game/riddle_page.h"
 
+#include "game/contract.h"
 #include "game/game_state.h"
+#include "game/site_urls.h"
 #include "net/http_get.h"
-#include "plugin/site_urls.h"
 #include "runtime/convert.h"
 #include "runtime/text_between.h"
 

@@ -1,18 +1,12 @@
 // Riddle pages: one riddle per page on the riddle site, with the question
-// and the answer in h3 headings and a "下一篇" link to the next page.
+// and the answer in headings and a link to the next page, cut at the
+// contract's page markers.
 #pragma once
 
 #include "runtime/byte_buffer.h"
 #include "runtime/text.h"
 
 namespace zorvane {
-
-inline constexpr TextView QuestionStart = "<h3>";
-inline constexpr TextView QuestionEnd = "</h3>";
-inline constexpr TextView AnswerStart = "<h3>谜底：";
-inline constexpr TextView AnswerEnd = "</h3>";
-inline constexpr TextView NextPathStart = "下一篇：<a href='";
-inline constexpr TextView NextPathEnd = "'>";
 
 // The body of the group's current page (RiddleSiteBase + the stored path),
 // read from the state file at every call; the empty text when the request fails.
@@ -23,10 +17,10 @@ Text FetchRiddlePage(TextView group);
 using PageSource = ByteBuffer (*)(TextView url);
 void SetPageSourceForTesting(PageSource source);
 
-// The first h3 heading, whichever it is.
+// The first heading, whichever it is.
 Text CutQuestion(TextView page);
 Text CutAnswer(TextView page);
-// The href of the "下一篇" link, as written on the page.
+// The address of the link to the next page, as written on the page.
 Text CutNextPath(TextView page);
 
 }  // namespace zorvane

@@ -11,26 +11,6 @@ bool IsUnsafeByte(unsigned char byte) {
   return byte < 0x20 || UnsafeBytes.find(static_cast<char>(byte)) != TextView::npos;
 }
 
-// GBK: a first byte 0x81 to 0xFE, then a second byte 0x40 to 0xFE but 0x7F.
-// Anything else cannot be spelled as a file name on Linux, and reads back
-// differently through the Windows API.
-bool IsValidGbk(TextView text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto first = static_cast<unsigned char>(text[i]);
-    if (first < 0x80) {
-      continue;
-    }
-    if (first == 0x80 || first == 0xFF || ++i == text.size()) {
-      return false;
-    }
-    const auto second = static_cast<unsigned char>(text[i]);
-    if (second < 0x40 || second == 0x7F || second == 0xFF) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 bool IsWindowsDeviceName(TextView text) {

@@ -1,10 +1,11 @@
 #include "plugin/descriptor.h"
 
+#include "game/contract.h"
 #include "game/game_state.h"
+#include "game/site_urls.h"
 #include "net/http_get.h"
 #include "net/open_url.h"
 #include "plugin/descriptor_constants.h"
-#include "plugin/site_urls.h"
 #include "runtime/convert.h"
 #include "runtime/run_environment.h"
 #include "runtime/text_between.h"
@@ -15,8 +16,9 @@ namespace {
 // The game's state files live in this folder and the game never makes it
 // itself. A file of the same name counts as present.
 void EnsureGameFolder() {
-  if (!FileExists(GameFolderPath())) {
-    CreateDir(GameFolderPath());
+  const Text gameFolder = GameFolderPath(RunDirectory());
+  if (!FileExists(gameFolder)) {
+    CreateDir(gameFolder);
   }
 }
 

@@ -1,4 +1,6 @@
-// The descriptor's lines and the texts of the update offer.
+// The descriptor's lines and the texts of the update offer. Literals here
+// are GBK only where the module's own sources read them: a program around
+// the module (UTF-8) never includes this header.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +24,8 @@ inline constexpr TextView DescriptorLines[] = {
 };
 inline constexpr TextView DescriptorLineEnd = "\r\n";
 
-// The update page may carry "[更新连接：]" + link + "。".
-inline constexpr TextView UpdateLinkStart = "[更新连接：]";
-inline constexpr TextView UpdateLinkEnd = "。";
+// The update page may carry a link between the contract's update-link
+// markers; only one with this scheme is offered.
 inline constexpr TextView UpdateLinkScheme = "http://";
 inline constexpr TextView UpdatePrompt = "发现新版本是否更新~！？";
 // Yes and No buttons, and the code ShowMessage returns for Yes.

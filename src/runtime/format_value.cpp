@@ -1,4 +1,4 @@
-// The texts of numbers and date-times. Written without printf so that neither the
+// The texts of numbers. Written without printf so that neither the
 // C library nor the process's locale changes a digit: the double form is what the
 // shared sign-in data file holds, and it must read the same on every platform.
 #include <charconv>
@@ -148,55 +148,10 @@ Text NonFiniteText(double value) {
   return Text(value < 0 ? "-inf" : "inf");
 }
 
-// The proleptic Gregorian date of a day counted from 1 January 1970.
-struct CivilDate {
-  int year;
-  int month;
-  int day;
-};
-
-CivilDate CivilFromDays(long long days) {
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const long long dayOfEra = days - era * 146097;
-  const long long yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const long long shiftedMonth = (5 * dayOfYear + 2) / 153;  // March is 0
-  const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-  const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  return {static_cast<int>(year), month, day};
-}
-
-constexpr double kFirstDay = -657434.0;          // 1 January 100
-constexpr double kLastDay = 2958465.0;           // 31 December 9999
-constexpr long long kOleEpochFromUnix = -25569;  // 30 December 1899
-constexpr long long kSecondsPerDay = 86400;
-
 }  // namespace
 
-Text FormatValue(std::uint8_t value) {
-  return IntegerText(static_cast<unsigned>(value));
-}
-Text FormatValue(std::int16_t value) {
-  return IntegerText(static_cast<int>(value));
-}
 Text FormatValue(std::int32_t value) {
   return IntegerText(value);
-}
-Text FormatValue(std::int64_t value) {
-  return IntegerText(value);
-}
-
-Text FormatValue(float value) {
-  if (!std::isfinite(value)) {
-    return NonFiniteText(value);
-  }
-  constexpr int kPrecision = 6;
-  // A float's exact decimal expansion has at most 112 significant digits.
-  return GeneralForm(std::signbit(value),
-                     RoundedUpFromFive(Digits(std::fabs(value), 120), kPrecision), kPrecision);
 }
 
 Text FormatValue(double value) {
@@ -206,39 +161,6 @@ Text FormatValue(double value) {
   constexpr int kPrecision = 13;
   return GeneralForm(std::signbit(value), RoundHalfAwayFromZero(std::fabs(value), kPrecision),
                      kPrecision);
-}
-
-// The whole part names the day and the fraction the time of day, also below
-// zero: -1.25 is 29 December 1899, 06:00.
-Text FormatValue(DateTime value) {
-  double days = value.days;
-  if (std::isnan(days)) {
-    days = 0.0;
-  }
-  days = std::fmin(std::fmax(days, kFirstDay), kLastDay);
-  const double wholeDays = std::trunc(days);
-  long long day = static_cast<long long>(wholeDays);
-  long long seconds = std::llround(std::fabs(days - wholeDays) * kSecondsPerDay);
-  if (seconds == kSecondsPerDay) {  // rounded up to the next midnight
-    ++day;
-    seconds = 0;
-  }
-  const CivilDate date = CivilFromDays(day + kOleEpochFromUnix);
-  const int hour = static_cast<int>(seconds / 3600);
-  const int minute = static_cast<int>(seconds / 60 % 60);
-  const int second = static_cast<int>(seconds % 60);
-
-  Text text = ConcatTexts(
-      {IntegerText(date.year), "年", IntegerText(date.month), "月", IntegerText(date.day), "日"});
-  if (second != 0) {
-    text += ConcatTexts(
-        {IntegerText(hour), "时", IntegerText(minute), "分", IntegerText(second), "秒"});
-  } else if (minute != 0) {
-    text += ConcatTexts({IntegerText(hour), "时", IntegerText(minute), "分"});
-  } else if (hour != 0) {
-    text += ConcatTexts({IntegerText(hour), "时"});
-  }
-  return text;
 }
 
 }  // namespace zorvane

@@ -1,7 +1,7 @@
 #include "runtime/native_path.h"
 
+#include "runtime/gbk_utf8.h"
 #include "runtime/run_environment.h"
-#include "runtime/settings/settings_encoding.h"
 
 namespace zorvane {
 namespace {
@@ -32,7 +32,7 @@ std::string NativePath(TextView path) {
       rest[i] = '/';
     }
   }
-  const std::optional<std::string> utf8 = Utf8FromGbk(rest);
+  const std::optional<std::string> utf8 = GbkToUtf8(rest);
   if (!utf8) {
     return std::string();
   }

@@ -3,6 +3,12 @@
 #include "runtime/run_environment.h"
 
 namespace zorvane {
+
+// Declared with the rest of the run environment; defined here, in its one
+// file for every platform, so that its bytes are the module's GBK wherever
+// the header is read.
+const TextView DefaultMessageCaption = "信息：";
+
 namespace {
 
 // Built on first use, so that recording it during the module's static start-up

@@ -31,22 +31,12 @@ bool FileExists(TextView path);
 bool CreateDir(TextView path);
 
 // Title of a message box for which the caller gives none.
-inline constexpr char DefaultMessageCaption[] = "信息：";
+extern const TextView DefaultMessageCaption;
 
 // Asks the person at the desktop and returns the code of the pressed button
 // (OK 0, Cancel 1, Abort 2, Retry 3, Ignore 4, Yes 5, No 6; 0 when no box
 // could be shown). flags are MessageBoxA style bits.
 std::int32_t ShowMessage(TextView message, std::int32_t flags = 0,
                          std::optional<TextView> caption = std::nullopt);
-
-// A number, truth value or date-time is shown as FormatValue writes it.
-template <class Value>
-requires requires(Value v) {
-  FormatValue(v);
-}
-std::int32_t ShowMessage(Value value, std::int32_t flags = 0,
-                         std::optional<TextView> caption = std::nullopt) {
-  return ShowMessage(TextView(FormatValue(value)), flags, caption);
-}
 
 }  // namespace zorvane

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "runtime/child_start_posix.h"
-#include "runtime/gbk_to_utf8.h"
+#include "runtime/gbk_utf8.h"
 #include "runtime/run_environment.h"
 
 namespace zorvane {
@@ -68,18 +68,23 @@ struct Dialog {
   std::int32_t extraCode = CodeOk;
 };
 
+// A GBK text, up to its first NUL, as zenity takes it.
+std::string Shown(TextView gbk) {
+  return GbkToUtf8Lenient(UpToNul(gbk));
+}
+
 Dialog Question(TextView okLabel, std::int32_t okCode, TextView cancelLabel,
                 std::int32_t cancelCode) {
   Dialog dialog;
-  dialog.options = {"--question", "--ok-label=" + GbkToUtf8(okLabel),
-                    "--cancel-label=" + GbkToUtf8(cancelLabel)};
+  dialog.options = {"--question", "--ok-label=" + Shown(okLabel),
+                    "--cancel-label=" + Shown(cancelLabel)};
   dialog.okCode = okCode;
   dialog.cancelCode = cancelCode;
   return dialog;
 }
 
 void AddExtraButton(Dialog& dialog, TextView label, std::int32_t code) {
-  dialog.extraLabel = GbkToUtf8(label);
+  dialog.extraLabel = Shown(label);
   dialog.options.push_back("--extra-button=" + dialog.extraLabel);
   dialog.extraCode = code;
 }
@@ -215,8 +220,8 @@ std::int32_t ShowMessage(TextView message, std::int32_t flags, std::optional<Tex
   }
   const Dialog dialog = DialogFor(flags);
   std::vector<std::string> arguments = dialog.options;
-  arguments.push_back("--title=" + GbkToUtf8(caption.value_or(TextView(DefaultMessageCaption))));
-  arguments.push_back("--text=" + GbkToUtf8(message));
+  arguments.push_back("--title=" + Shown(caption.value_or(DefaultMessageCaption)));
+  arguments.push_back("--text=" + Shown(message));
   // The text is shown as it is, not read as Pango markup.
   arguments.push_back("--no-markup");
   return CodeOfAnswer(dialog, RunZenity(arguments));

@@ -34,7 +34,7 @@ std::int32_t ButtonCode(int pressed) {
 
 std::int32_t ShowMessage(TextView message, std::int32_t flags, std::optional<TextView> caption) {
   const Text text(UpToNul(message));
-  const Text title(UpToNul(caption.value_or(TextView(DefaultMessageCaption))));
+  const Text title(UpToNul(caption.value_or(DefaultMessageCaption)));
   // Task-modal unless the caller asked for system-modal: with no owner window
   // the box still holds back the calling thread's other windows.
   const std::int32_t style = (flags & SystemModal) != 0 ? flags : (flags | TaskModal);

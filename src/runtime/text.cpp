@@ -24,15 +24,25 @@ TextView UpToNul(TextView t) {
   return t.substr(0, t.find('\0'));
 }
 
-Text CopyText(const char* t) {
-  return t == nullptr ? Text() : Text(t);
+bool IsValidGbk(TextView text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto first = static_cast<unsigned char>(text[i]);
+    if (first < 0x80) {
+      continue;
+    }
+    if (first == 0x80 || first == 0xFF || ++i == text.size()) {
+      return false;
+    }
+    const auto second = static_cast<unsigned char>(text[i]);
+    if (second < 0x40 || second == 0x7F || second == 0xFF) {
+      return false;
+    }
+  }
+  return true;
 }
 
-Text TextFromBytes(const char* p, std::int32_t n) {
-  if (p == nullptr || n <= 0) {
-    return Text();
-  }
-  return Text(UpToNul(TextView(p, static_cast<std::size_t>(n))));
+Text CopyText(const char* t) {
+  return t == nullptr ? Text() : Text(t);
 }
 
 Text ConcatTexts(std::initializer_list<TextView> parts) {

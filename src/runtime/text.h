@@ -54,6 +54,12 @@ inline bool StartsDoubleByteCharacter(char byte) {
   return (static_cast<unsigned char>(byte) & 0x80) != 0;
 }
 
+// True when every byte from 0x80 up starts a two-byte GBK character: a
+// first byte 0x81 to 0xFE, then a second byte 0x40 to 0xFE but 0x7F. What
+// fails this cannot be spelled as a Linux file name, and reads back as
+// other bytes through the Windows API. Reads the whole view, NULs included.
+bool IsValidGbk(TextView text);
+
 // A to Z as a to z; every other byte as it is.
 inline char FoldAsciiLetter(char byte) {
   return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
@@ -64,9 +70,6 @@ TextView UpToNul(TextView t);
 
 // A copy of a C string from outside the module; null gives the empty text.
 Text CopyText(const char* t);
-
-// The n bytes at p (cut at a NUL among them); n <= 0 gives the empty text.
-Text TextFromBytes(const char* p, std::int32_t n);
 
 // All parts joined in order.
 Text ConcatTexts(std::initializer_list<TextView> parts);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "runtime/gbk_utf8.h"
 #include "runtime/settings/settings_encoding.h"
 
 namespace zorvane::differential {
@@ -22,7 +23,7 @@ Operation DeleteSection(std::string section) {
 }
 
 std::string NativeName(const std::string& gbkName) {
-  return Utf8FromGbk(gbkName).value_or(gbkName);
+  return GbkToUtf8(gbkName).value_or(gbkName);
 }
 
 namespace {

@@ -40,15 +40,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Hex(const std::string& bytes) {
-  std::string hex = testing::Hex(bytes);
-  std::erase(hex, ' ');
-  return hex;
-}
-
-std::string Field(const std::optional<std::string>& t) {
-  return t ? Hex(*t) : "-";
-}
+using testing::HexWord;
 
 std::string Bits(double value) {
   std::uint64_t bits;
@@ -104,7 +96,7 @@ std::string LinuxPath(const fs::path& dir, std::size_t index, const Scenario& sc
 
 std::string LinuxAnswer(const std::string& file, const Operation& op) {
   if (op.kind == Operation::Read) {
-    return Hex(std::string(
+    return HexWord(std::string(
         ReadSetting(file, op.section.value_or(""), op.key.value_or(""), op.value.value_or(""))));
   }
   std::optional<TextView> key, value;
@@ -157,8 +149,9 @@ int Prepare(const fs::path& dir) {
     for (std::size_t k = 0; k < operations.size(); ++k) {
       const Operation& op = operations[k];
       const std::string id = std::string("s") + Folder(i) + "." + std::to_string(k);
-      script << Request(op.kind == Operation::Read ? "R" : "W", id,
-                        {Hex(windowsFile), Field(op.section), Field(op.key), Field(op.value)});
+      script << Request(
+          op.kind == Operation::Read ? "R" : "W", id,
+          {HexWord(windowsFile), HexWord(op.section), HexWord(op.key), HexWord(op.value)});
       linux << id << "\t" << LinuxAnswer(linuxFile, op) << "\n";
     }
     if (!HasWrites(scenario)) {
@@ -170,8 +163,8 @@ int Prepare(const fs::path& dir) {
       const Operation& op = reads[k];
       const std::string id = std::string("x") + Folder(i) + "." + std::to_string(k);
       script << Request("R", id,
-                        {Hex(WindowsPath("linux", i, scenario)), Field(op.section), Field(op.key),
-                         Field(op.value)});
+                        {HexWord(WindowsPath("linux", i, scenario)), HexWord(op.section),
+                         HexWord(op.key), HexWord(op.value)});
       linux << id << "\t" << LinuxAnswer(linuxFile, op) << "\n";
     }
   }
@@ -179,12 +172,12 @@ int Prepare(const fs::path& dir) {
   for (std::size_t i = 0; i < numbers.size(); ++i) {
     const std::string id = std::string("f") + std::to_string(i);
     script << Request("F", id, {Bits(numbers[i]).c_str()});
-    linux << id << "\t" << Hex(std::string(ToText(numbers[i]))) << "\n";
+    linux << id << "\t" << HexWord(std::string(ToText(numbers[i]))) << "\n";
   }
   const std::vector<std::string> texts = NumberTextScenarios();
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const std::string id = std::string("a") + std::to_string(i);
-    script << Request("A", id, {Hex(texts[i])});
+    script << Request("A", id, {HexWord(texts[i])});
     linux << id << "\t" << Bits(ToNumber(texts[i])) << "\n";
   }
   for (const std::uint32_t seed : RandomSeeds()) {

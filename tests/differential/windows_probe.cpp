@@ -1,10 +1,10 @@
 // Runs settings and number requests through the Windows API and msvcrt and
 // prints what they answer, so that the Linux engine can be compared with it.
 //
-// Input: a script file, one request a line, fields separated by tabs and
-// written in hex (so that any byte, blanks and tabs included, can pass); a
-// field "-" stands for a null pointer. Output: one line a request,
-// "<id>\t<answer>", the answer in hex unless noted.
+// Input: a script file, one request a line, fields separated by tabs; a
+// text is written as a hex word (support/hex.h), so that any byte, blanks
+// and tabs included, can pass, and "-" stands for a null pointer. Output:
+// one line a request, "<id>\t<answer>", the answer a hex word unless noted.
 //   R id file section key default  GetPrivateProfileStringA into 10240 bytes
 //   W id file section key value    WritePrivateProfileStringA: "1" or "0"
 //   F id bits                      _snprintf("%.13g") of the double with these bits
@@ -23,30 +23,15 @@
 #include <string>
 #include <vector>
 
+#include "support/hex.h"
+
 namespace {
 
-std::string FromHex(const std::string& hex) {
-  std::string bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  }
-  return bytes;
-}
-
-std::string ToHex(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (const unsigned char byte : bytes) {
-    hex += {digits[byte >> 4], digits[byte & 15]};
-  }
-  return hex;
-}
+using zorvane::testing::FromHexWord;
+using zorvane::testing::HexWord;
 
 std::optional<std::string> Field(const std::string& field) {
-  if (field == "-") {
-    return std::nullopt;
-  }
-  return FromHex(field);
+  return FromHexWord(field);
 }
 
 const char* OrNull(const std::optional<std::string>& t) {
@@ -95,7 +80,7 @@ std::string Answer(const std::vector<std::string>& f, const Msvcrt& crt) {
     const std::optional<std::string> def = Field(f[5]);
     ::GetPrivateProfileStringA(OrNull(Field(f[3])), OrNull(Field(f[4])), OrNull(def), buffer.data(),
                                10240, OrNull(Field(f[2])));
-    return ToHex(std::string(buffer.data(), ::strnlen(buffer.data(), buffer.size())));
+    return HexWord(std::string(buffer.data(), ::strnlen(buffer.data(), buffer.size())));
   }
   if (op == "W" && f.size() == 6) {
     const std::optional<std::string> section = Field(f[3]), key = Field(f[4]), value = Field(f[5]);
@@ -110,10 +95,10 @@ std::string Answer(const std::vector<std::string>& f, const Msvcrt& crt) {
     std::memcpy(&value, &bits, sizeof value);
     char text[512];
     crt.snprintf(text, sizeof text, "%.13g", value);
-    return ToHex(text);
+    return HexWord(std::string(text));
   }
   if (op == "A" && f.size() == 3) {
-    const double value = crt.atof(FromHex(f[2]).c_str());
+    const double value = crt.atof(Field(f[2]).value_or("").c_str());
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     char text[32];

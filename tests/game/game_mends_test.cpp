@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "game/contract.h"
 #include "game_session.h"
 
 namespace zorvane::testing {
@@ -11,7 +12,9 @@ namespace {
 
 class GameSafety : public GameTest {
  protected:
-  GameSafety() : chain_(MakeRiddleChain("/dmmy/19499.html", 3)) { site_.SetChain(chain_); }
+  GameSafety() : chain_(MakeRiddleChain(std::string(InitialRiddlePath), 3)) {
+    site_.SetChain(chain_);
+  }
 
   std::vector<RiddleChainLink> chain_;
 };
@@ -30,8 +33,8 @@ TEST_F(GameSafety, WithoutAnOpenRiddleOnlyAStartCommandIsAnswered) {
   EXPECT_TRUE(TakeRequests().empty());
 
   // An empty stored answer closes the riddle just the same.
-  SetState("1001", "结尾", "/dmmy/19499.html");
-  SetState("1001", "答案", "");
+  SetState("1001", CurrentPathKey, std::string(InitialRiddlePath));
+  SetState("1001", AnswerKey, "");
   const std::string closed = Snapshot();
   EXPECT_EQ(Say("1001", "rich", "你好"), "");
   EXPECT_EQ(Say("1001", "poor", "你好"), "");
@@ -39,7 +42,7 @@ TEST_F(GameSafety, WithoutAnOpenRiddleOnlyAStartCommandIsAnswered) {
   EXPECT_TRUE(TakeRequests().empty());
 
   // A start command still meets the balance gate, then opens the riddle.
-  EXPECT_EQ(Say("1001", "poor", "开始"), RefusedHead + "5元~！");
+  EXPECT_EQ(Say("1001", "poor", "开始"), RefusalShowing("5"));
   EXPECT_EQ(Balance("1001", "poor"), "5");
   EXPECT_EQ(Say("1001", "rich", "开始"), chain_[0].riddle.question);
   // Now an empty message is a wrong guess.
@@ -49,18 +52,18 @@ TEST_F(GameSafety, WithoutAnOpenRiddleOnlyAStartCommandIsAnswered) {
 
 TEST_F(GameSafety, APageWithoutANextLinkIsSolvedOnce) {
   SetBalance("1001", "7", "50");
-  site_.SetPage("/dmmy/19499.html", "<h3>问</h3><h3>谜底：答</h3>没有下一篇");
+  site_.SetPage(std::string(InitialRiddlePath), "<h3>问</h3><h3>谜底：答</h3>没有下一篇");
   ASSERT_EQ(Say("1001", "7", "开始"), "问");
   TakeRequests();
 
   const std::string reply = Say("1001", "7", "答");
-  EXPECT_TRUE(AmountInReply(reply, CorrectHead).has_value()) << reply;
-  EXPECT_EQ(TakeRequests(), (std::vector<std::string>{"/dmmy/19499.html"}));
-  EXPECT_EQ(State("1001", "结尾"), "/dmmy/19499.html");
+  EXPECT_TRUE(AmountInReply(reply, CorrectGuessReplyHead).has_value()) << reply;
+  EXPECT_EQ(TakeRequests(), (std::vector<std::string>{std::string(InitialRiddlePath)}));
+  EXPECT_EQ(State("1001", CurrentPathKey), std::string(InitialRiddlePath));
   // Closed until the page links on, also after a start command.
   EXPECT_EQ(Say("1001", "7", "开始"), "");
   EXPECT_EQ(Say("1001", "7", "答"), "");
-  site_.SetRiddle("/dmmy/19499.html", {"问", "答", chain_[1].path});
+  site_.SetRiddle(std::string(InitialRiddlePath), {"问", "答", chain_[1].path});
   EXPECT_EQ(Say("1001", "7", "开始"), chain_[1].riddle.question);
 }
 
@@ -73,15 +76,17 @@ TEST_F(GameSafety, ASolvedRiddlePaysOnceWhenTheMoveOnFails) {
     ASSERT_EQ(Say(group, "7", "开始"), chain_[0].riddle.question);
     site_.FailRequestAfter(skipped);
     const std::string reply = Say(group, "7", chain_[0].riddle.answer);
-    ASSERT_TRUE(AmountInReply(reply, CorrectHead).has_value()) << reply;
+    ASSERT_TRUE(AmountInReply(reply, CorrectGuessReplyHead).has_value()) << reply;
     const double paid = std::stod(Balance(group, "7"));
 
-    EXPECT_FALSE(AmountInReply(Say(group, "7", chain_[0].riddle.answer), CorrectHead)) << skipped;
+    EXPECT_FALSE(AmountInReply(Say(group, "7", chain_[0].riddle.answer), CorrectGuessReplyHead))
+        << skipped;
     EXPECT_EQ(Say(group, "7", "开始"), chain_[1].riddle.question) << skipped;
-    EXPECT_FALSE(AmountInReply(Say(group, "7", chain_[0].riddle.answer), CorrectHead)) << skipped;
+    EXPECT_FALSE(AmountInReply(Say(group, "7", chain_[0].riddle.answer), CorrectGuessReplyHead))
+        << skipped;
     EXPECT_LE(std::stod(Balance(group, "7")), paid) << skipped;
     ExpectCorrectGuessReply(Say(group, "7", chain_[1].riddle.answer), chain_[2].riddle.question);
-    EXPECT_EQ(ReadFileBytes(StateFile(group)).find("已猜中"), std::string::npos) << skipped;
+    EXPECT_EQ(ReadFileBytes(StateFile(group)).find(SolvedPathKey), std::string::npos) << skipped;
   }
 }
 
@@ -98,11 +103,11 @@ TEST_F(GameSafety, ANextPathThatIsNotSiteRelativeIsNeverFollowed) {
   for (const std::string& next : {hijack, std::string("dmmy/2.html"), std::string("\r\n")}) {
     const std::string name = std::to_string(group++);
     SetBalance(name, "7", "500");
-    site_.SetRiddle("/dmmy/19499.html", {"问", "答", next});
+    site_.SetRiddle(std::string(InitialRiddlePath), {"问", "答", next});
     ASSERT_EQ(Say(name, "7", "开始"), "问");
-    EXPECT_TRUE(AmountInReply(Say(name, "7", "答"), CorrectHead).has_value());
+    EXPECT_TRUE(AmountInReply(Say(name, "7", "答"), CorrectGuessReplyHead).has_value());
     EXPECT_EQ(Say(name, "7", "开始"), "");
-    EXPECT_EQ(State(name, "结尾"), "/dmmy/19499.html") << next;
+    EXPECT_EQ(State(name, CurrentPathKey), std::string(InitialRiddlePath)) << next;
   }
   EXPECT_TRUE(elsewhere.requests().empty());
 }
@@ -113,10 +118,11 @@ TEST_F(GameSafety, ABalanceBeyondTheLargestNumberIsLeftAsItIs) {
   ASSERT_EQ(Say("1001", "7", "开始"), chain_[0].riddle.question);
   for (const std::string& stored : {std::string(309, '9'), std::string("1e999")}) {
     SetBalance("1001", "7", stored);
-    EXPECT_TRUE(AmountInReply(Say("1001", "7", "不对"), WrongHead).has_value());
+    EXPECT_TRUE(AmountInReply(Say("1001", "7", "不对"), WrongGuessReplyHead).has_value());
     EXPECT_EQ(Balance("1001", "7"), stored);
   }
-  EXPECT_TRUE(AmountInReply(Say("1001", "7", chain_[0].riddle.answer), CorrectHead).has_value());
+  EXPECT_TRUE(
+      AmountInReply(Say("1001", "7", chain_[0].riddle.answer), CorrectGuessReplyHead).has_value());
   EXPECT_EQ(Balance("1001", "7"), "1e999");
 }
 
@@ -141,17 +147,17 @@ bool EveryLineIsAHeaderOrAKey(const std::string& file) {
 
 TEST_F(GameSafety, CutPiecesAreStoredWithoutLineBreaks) {
   SetBalance("1001", "7", "50");
-  site_.SetPage("/dmmy/19499.html",
+  site_.SetPage(std::string(InitialRiddlePath),
                 "<h3>问</h3><h3>谜底：\r\n答\r\n[x]\r\n</h3>下一篇：<a href='/dmmy/\r\n2.html'>");
   site_.SetRiddle("/dmmy/2.html", {"问2", "答2\n=3", "/dmmy/3.html"});
 
   ASSERT_EQ(Say("1001", "7", "开始"), "问");
-  EXPECT_EQ(State("1001", "答案"), "答[x]");
+  EXPECT_EQ(State("1001", AnswerKey), "答[x]");
   EXPECT_TRUE(EveryLineIsAHeaderOrAKey(ReadFileBytes(StateFile("1001"))));
 
-  EXPECT_TRUE(AmountInReply(Say("1001", "7", "答[x]"), CorrectHead).has_value());
-  EXPECT_EQ(State("1001", "结尾"), "/dmmy/2.html");
-  EXPECT_EQ(State("1001", "答案"), "答2=3");
+  EXPECT_TRUE(AmountInReply(Say("1001", "7", "答[x]"), CorrectGuessReplyHead).has_value());
+  EXPECT_EQ(State("1001", CurrentPathKey), "/dmmy/2.html");
+  EXPECT_EQ(State("1001", AnswerKey), "答2=3");
   EXPECT_TRUE(EveryLineIsAHeaderOrAKey(ReadFileBytes(StateFile("1001"))));
 }
 

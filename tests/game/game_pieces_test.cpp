@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "game/contract.h"
 #include "game/game_rules.h"
 #include "game/game_state.h"
 #include "game/ledger.h"

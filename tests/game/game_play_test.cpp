@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "game/contract.h"
 #include "game_session.h"
 
 namespace zorvane::testing {
@@ -13,7 +14,9 @@ namespace {
 
 class GamePlay : public GameTest {
  protected:
-  GamePlay() : chain_(MakeRiddleChain("/dmmy/19499.html", 6)) { site_.SetChain(chain_); }
+  GamePlay() : chain_(MakeRiddleChain(std::string(InitialRiddlePath), 6)) {
+    site_.SetChain(chain_);
+  }
 
   const Riddle& RiddleAt(std::size_t index) const { return chain_[index].riddle; }
   const std::string& PathAt(std::size_t index) const { return chain_[index].path; }
@@ -28,22 +31,22 @@ TEST_F(GamePlay, TwoGroupsPlaySeveralRiddlesEachOnTheirOwnPosition) {
   // First start command in a group: its file is born on the first page.
   EXPECT_EQ(Say("1001", "7", "开始"), RiddleAt(0).question);
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(0), PathAt(0)}));
-  EXPECT_EQ(State("1001", "结尾"), PathAt(0));
-  EXPECT_EQ(State("1001", "答案"), RiddleAt(0).answer);
+  EXPECT_EQ(State("1001", CurrentPathKey), PathAt(0));
+  EXPECT_EQ(State("1001", AnswerKey), RiddleAt(0).answer);
   EXPECT_EQ(Balance("1001", "7"), "50");
 
   const std::int32_t penalty = ExpectWrongGuessReply(Say("1001", "7", "我猜是火"));
   EXPECT_TRUE(TakeRequests().empty());
   EXPECT_EQ(Balance("1001", "7"), BalanceText(50 - penalty));
-  EXPECT_EQ(State("1001", "答案"), RiddleAt(0).answer);
+  EXPECT_EQ(State("1001", AnswerKey), RiddleAt(0).answer);
 
   // The answer anywhere in the message wins and moves the group on.
   const std::int32_t reward = ExpectCorrectGuessReply(
       Say("1001", "7", "是不是" + RiddleAt(0).answer + "呀"), RiddleAt(1).question);
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(0), PathAt(1), PathAt(1)}));
   EXPECT_EQ(Balance("1001", "7"), BalanceText(50 - penalty + reward));
-  EXPECT_EQ(State("1001", "结尾"), PathAt(1));
-  EXPECT_EQ(State("1001", "答案"), RiddleAt(1).answer);
+  EXPECT_EQ(State("1001", CurrentPathKey), PathAt(1));
+  EXPECT_EQ(State("1001", AnswerKey), RiddleAt(1).answer);
 
   // The other group starts from the beginning; the same member number there
   // has a balance of its own.
@@ -63,16 +66,16 @@ TEST_F(GamePlay, TwoGroupsPlaySeveralRiddlesEachOnTheirOwnPosition) {
   ExpectCorrectGuessReply(Say("1001", "7", RiddleAt(2).answer), RiddleAt(3).question);
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(1), PathAt(2), PathAt(2), PathAt(2),
                                                       PathAt(3), PathAt(3)}));
-  EXPECT_EQ(State("1001", "结尾"), PathAt(3));
-  EXPECT_EQ(State("2002", "结尾"), PathAt(1));
-  EXPECT_EQ(State("2002", "答案"), RiddleAt(1).answer);
+  EXPECT_EQ(State("1001", CurrentPathKey), PathAt(3));
+  EXPECT_EQ(State("2002", CurrentPathKey), PathAt(1));
+  EXPECT_EQ(State("2002", AnswerKey), RiddleAt(1).answer);
 
   // A start command shows the current riddle again without moving or paying.
   const std::string before = Balance("1001", "7");
   EXPECT_EQ(Say("1001", "7", "开始"), RiddleAt(3).question);
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(3), PathAt(3)}));
   EXPECT_EQ(Balance("1001", "7"), before);
-  EXPECT_EQ(State("1001", "结尾"), PathAt(3));
+  EXPECT_EQ(State("1001", CurrentPathKey), PathAt(3));
 }
 
 TEST_F(GamePlay, OnlyGroupMessagesAreAnswered) {
@@ -93,20 +96,20 @@ TEST_F(GamePlay, MembersAtOrBelowTwentyAreRefusedWithTheStoredText) {
   SetBalance("1001", "21", "20.5");
   const std::string snapshot = Snapshot();
 
-  EXPECT_EQ(Say("1001", "20", "开始"), RefusedHead + "20元~！");
-  EXPECT_EQ(Say("1001", "19", "开始"), RefusedHead + "19.5元~！");
+  EXPECT_EQ(Say("1001", "20", "开始"), RefusalShowing("20"));
+  EXPECT_EQ(Say("1001", "19", "开始"), RefusalShowing("19.5"));
   // Shown as stored, not reformatted.
-  EXPECT_EQ(Say("1001", "200", "开始"), RefusedHead + "20.0元~！");
+  EXPECT_EQ(Say("1001", "200", "开始"), RefusalShowing("20.0"));
   // No key at all reads as 0 and shows nothing between the marks.
-  EXPECT_EQ(Say("1001", "5", "开始"), RefusedHead + "元~！");
+  EXPECT_EQ(Say("1001", "5", "开始"), RefusalShowing(""));
   EXPECT_EQ(Snapshot(), snapshot);
   EXPECT_TRUE(TakeRequests().empty());
 
   EXPECT_EQ(Say("1001", "21", "开始"), RiddleAt(0).question);
   // With a riddle open, a guess from a member at the threshold is refused too.
-  EXPECT_EQ(Say("1001", "20", RiddleAt(0).answer), RefusedHead + "20元~！");
+  EXPECT_EQ(Say("1001", "20", RiddleAt(0).answer), RefusalShowing("20"));
   EXPECT_EQ(Balance("1001", "20"), "20");
-  EXPECT_EQ(State("1001", "答案"), RiddleAt(0).answer);
+  EXPECT_EQ(State("1001", AnswerKey), RiddleAt(0).answer);
 }
 
 TEST_F(GamePlay, AStartCommandIsAtMostSixBytes) {
@@ -125,9 +128,9 @@ TEST_F(GamePlay, AStartCommandIsAtMostSixBytes) {
   // A start command that holds the answer is still only a start command.
   site_.SetRiddle(PathAt(0), {"两个字？", "开始", PathAt(1)});
   EXPECT_EQ(Say("1001", "7", "开始"), "两个字？");
-  EXPECT_EQ(State("1001", "答案"), "开始");
+  EXPECT_EQ(State("1001", AnswerKey), "开始");
   EXPECT_EQ(Say("1001", "7", "开始了"), "两个字？");
-  EXPECT_EQ(State("1001", "结尾"), PathAt(0));
+  EXPECT_EQ(State("1001", CurrentPathKey), PathAt(0));
   EXPECT_EQ(Balance("1001", "7"), BalanceText(100 - penalty));
 }
 
@@ -150,7 +153,7 @@ TEST_F(GamePlay, AWrongGuessChargesThePenaltyInTheSignInForm) {
   const std::int32_t penalty = ExpectWrongGuessReply(Say("1001", "7", "不知道"));
   const std::string left = BalanceText(20.5 - penalty);
   EXPECT_EQ(Balance("1001", "7"), left);
-  EXPECT_EQ(Say("1001", "7", "不知道"), RefusedHead + left + "元~！");
+  EXPECT_EQ(Say("1001", "7", "不知道"), RefusalShowing(left));
   EXPECT_EQ(Balance("1001", "7"), left);
 }
 
@@ -163,8 +166,8 @@ TEST_F(GamePlay, ACorrectGuessPaysTheRewardAndOpensTheNextRiddle) {
   // A whole balance is written without a decimal point.
   EXPECT_EQ(Balance("1001", "7"), std::to_string(50 + reward));
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(0), PathAt(1), PathAt(1)}));
-  EXPECT_EQ(State("1001", "结尾"), PathAt(1));
-  EXPECT_EQ(State("1001", "答案"), RiddleAt(1).answer);
+  EXPECT_EQ(State("1001", CurrentPathKey), PathAt(1));
+  EXPECT_EQ(State("1001", AnswerKey), RiddleAt(1).answer);
 
   SetBalance("1001", "7", "100.25");
   const std::int32_t reward2 =
@@ -174,17 +177,18 @@ TEST_F(GamePlay, ACorrectGuessPaysTheRewardAndOpensTheNextRiddle) {
 
 TEST_F(GamePlay, TheSiteDownAtAStartCommandGivesNoReplyAndOpensNoRiddle) {
   SetBalance("1001", "7", "50");
-  module_.Configure(runDir_.str(), UnreachableSiteBase(), site_.base() + "/update.html");
+  module_.ConfigureForTesting(runDir_.str().c_str(), UnreachableSiteBase(),
+                              site_.base() + "/update.html");
   EXPECT_EQ(Say("1001", "7", "开始"), "");
-  EXPECT_EQ(State("1001", "结尾"), "/dmmy/19499.html");
-  EXPECT_EQ(State("1001", "答案"), "");
+  EXPECT_EQ(State("1001", CurrentPathKey), InitialRiddlePath);
+  EXPECT_EQ(State("1001", AnswerKey), "");
   EXPECT_EQ(Balance("1001", "7"), "50");
 
   // Nothing is open, so nothing is paid for and nothing is charged.
   EXPECT_EQ(Say("1001", "7", "随便说说"), "");
   EXPECT_EQ(Balance("1001", "7"), "50");
 
-  module_.Configure(runDir_.str(), site_.base(), site_.base() + "/update.html");
+  module_.ConfigureForTesting(runDir_.str().c_str(), site_.base(), site_.base() + "/update.html");
   EXPECT_EQ(Say("1001", "7", "开始"), RiddleAt(0).question);
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(0), PathAt(0)}));
 }
@@ -192,22 +196,23 @@ TEST_F(GamePlay, TheSiteDownAtAStartCommandGivesNoReplyAndOpensNoRiddle) {
 TEST_F(GamePlay, TheSiteDownAtACorrectGuessKeepsThePositionAndTheReward) {
   SetBalance("1001", "7", "50");
   ASSERT_EQ(Say("1001", "7", "开始"), RiddleAt(0).question);
-  module_.Configure(runDir_.str(), UnreachableSiteBase(), site_.base() + "/update.html");
+  module_.ConfigureForTesting(runDir_.str().c_str(), UnreachableSiteBase(),
+                              site_.base() + "/update.html");
 
   const std::int32_t reward = ExpectCorrectGuessReply(Say("1001", "7", RiddleAt(0).answer), "");
   EXPECT_EQ(Balance("1001", "7"), std::to_string(50 + reward));
-  EXPECT_EQ(State("1001", "结尾"), PathAt(0));
-  EXPECT_EQ(State("1001", "答案"), "");
+  EXPECT_EQ(State("1001", CurrentPathKey), PathAt(0));
+  EXPECT_EQ(State("1001", AnswerKey), "");
   // The riddle is closed: the same answer pays no more.
   EXPECT_EQ(Say("1001", "7", RiddleAt(0).answer), "");
   EXPECT_EQ(Balance("1001", "7"), std::to_string(50 + reward));
 
   // The site back, a start command moves on from the solved riddle.
-  module_.Configure(runDir_.str(), site_.base(), site_.base() + "/update.html");
+  module_.ConfigureForTesting(runDir_.str().c_str(), site_.base(), site_.base() + "/update.html");
   TakeRequests();
   EXPECT_EQ(Say("1001", "7", "开始"), RiddleAt(1).question);
   EXPECT_EQ(TakeRequests(), (std::vector<std::string>{PathAt(0), PathAt(1), PathAt(1)}));
-  EXPECT_EQ(State("1001", "答案"), RiddleAt(1).answer);
+  EXPECT_EQ(State("1001", AnswerKey), RiddleAt(1).answer);
 }
 
 }  // namespace

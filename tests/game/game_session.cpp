@@ -3,34 +3,18 @@
 #include <cstdio>
 #include <map>
 
+#include "game/contract.h"
+#include "game/game_rules.h"
+#include "game/game_state.h"
+#include "game/ledger.h"
+#include "game/replies.h"
+#include "runtime/native_path.h"
 #include "runtime/settings/settings.h"
 
 namespace zorvane::testing {
 
-ZorvaneModule::ZorvaneModule()
-    : module_(ZORVANE_TESTABLE_MODULE_PATH),
-      info_(module_.Require<InfoFunction>("info")),
-      zorvane_(module_.Require<ZorvaneFunction>("Zorvane")),
-      configure_(module_.Require<ConfigureFunction>("ZorvaneConfigureForTesting")) {}
-
-void ZorvaneModule::Configure(const std::string& runDirectory, const std::string& riddleSiteBase,
-                              const std::string& updatePageUrl) {
-  configure_(runDirectory.c_str(), riddleSiteBase.c_str(), updatePageUrl.c_str());
-}
-
-std::string ZorvaneModule::Info() {
-  const char* descriptor = info_();
-  return descriptor ? descriptor : "";
-}
-
-std::string ZorvaneModule::Event(const char* message, const char* messageType, const char* group,
-                                 const char* member, const char* extra) {
-  const char* reply = zorvane_(message, messageType, group, member, extra);
-  return reply ? reply : "";
-}
-
-std::optional<std::int32_t> AmountInReply(const std::string& reply, const std::string& head) {
-  if (reply.compare(0, head.size(), head) != 0) {
+std::optional<std::int32_t> AmountInReply(const std::string& reply, TextView head) {
+  if (!TextView(reply).starts_with(head)) {
     return std::nullopt;
   }
   std::size_t end = head.size();
@@ -44,27 +28,31 @@ std::optional<std::int32_t> AmountInReply(const std::string& reply, const std::s
 }
 
 std::int32_t ExpectCorrectGuessReply(const std::string& reply, const std::string& nextQuestion) {
-  const std::optional<std::int32_t> reward = AmountInReply(reply, CorrectHead);
+  const std::optional<std::int32_t> reward = AmountInReply(reply, CorrectGuessReplyHead);
   EXPECT_TRUE(reward.has_value()) << reply;
   if (!reward) {
     return 0;
   }
-  EXPECT_GE(*reward, 20);
-  EXPECT_LE(*reward, 30);
-  EXPECT_EQ(reply, CorrectHead + std::to_string(*reward) + "元。。\r\n" + nextQuestion);
+  EXPECT_GE(*reward, RewardRange.low);
+  EXPECT_LE(*reward, RewardRange.high);
+  EXPECT_EQ(reply, std::string(CorrectGuessReply(*reward, nextQuestion)));
   return *reward;
 }
 
 std::int32_t ExpectWrongGuessReply(const std::string& reply) {
-  const std::optional<std::int32_t> penalty = AmountInReply(reply, WrongHead);
+  const std::optional<std::int32_t> penalty = AmountInReply(reply, WrongGuessReplyHead);
   EXPECT_TRUE(penalty.has_value()) << reply;
   if (!penalty) {
     return 0;
   }
-  EXPECT_GE(*penalty, 2);
-  EXPECT_LE(*penalty, 10);
-  EXPECT_EQ(reply, WrongHead + std::to_string(*penalty) + "元");
+  EXPECT_GE(*penalty, PenaltyRange.low);
+  EXPECT_LE(*penalty, PenaltyRange.high);
+  EXPECT_EQ(reply, std::string(WrongGuessReply(*penalty)));
   return *penalty;
+}
+
+std::string RefusalShowing(const std::string& balanceText) {
+  return std::string(RefusedReply(balanceText));
 }
 
 std::string BalanceText(double balance) {
@@ -74,40 +62,42 @@ std::string BalanceText(double balance) {
 }
 
 GameTest::GameTest() {
-  std::filesystem::create_directory(runDir_.path() / "Zorva");
-  std::filesystem::create_directory(runDir_.path() / "config");
-  module_.Configure(runDir_.str(), site_.base(), site_.base() + "/update.html");
+  std::filesystem::create_directory(NativePath(GameFolderPath(runDir_.str())));
+  std::filesystem::create_directory(NativePath(LedgerFolderPath(runDir_.str())));
+  module_.ConfigureForTesting(runDir_.str().c_str(), site_.base(), site_.base() + "/update.html");
 }
 
 std::string GameTest::Say(const std::string& group, const std::string& member,
                           const std::string& message) {
-  return module_.Event(message.c_str(), "2", group.c_str(), member.c_str(), "");
+  return module_.Event(message.c_str(), std::string(GroupMessageType).c_str(), group.c_str(),
+                       member.c_str(), "");
 }
 
 std::filesystem::path GameTest::LedgerFile(const std::string& group) const {
-  return runDir_.path() / "config" / ("签到数据" + group + ".ini");
+  return NativePath(LedgerFilePath(runDir_.str(), group));
 }
 
 std::filesystem::path GameTest::StateFile(const std::string& group) const {
-  return runDir_.path() / "Zorva" / (group + ".ini");
+  return NativePath(StateFilePath(runDir_.str(), group));
 }
 
 void GameTest::SetBalance(const std::string& group, const std::string& member,
                           const std::string& text) {
-  WriteSetting(LedgerFile(group).string(), member + "--" + group, "总共人民币", text);
+  WriteSetting(LedgerFilePath(runDir_.str(), group), LedgerSection(member, group), BalanceKey,
+               text);
 }
 
 std::string GameTest::Balance(const std::string& group, const std::string& member) const {
-  return std::string(ReadSetting(LedgerFile(group).string(), member + "--" + group, "总共人民币"));
+  return std::string(
+      ReadSetting(LedgerFilePath(runDir_.str(), group), LedgerSection(member, group), BalanceKey));
 }
 
-std::string GameTest::State(const std::string& group, const std::string& key) const {
-  return std::string(ReadSetting(StateFile(group).string(), "开始", key));
+std::string GameTest::State(const std::string& group, TextView key) const {
+  return std::string(ReadSetting(StateFilePath(runDir_.str(), group), StateSection, key));
 }
 
-void GameTest::SetState(const std::string& group, const std::string& key,
-                        const std::string& value) {
-  WriteSetting(StateFile(group).string(), "开始", key, value);
+void GameTest::SetState(const std::string& group, TextView key, const std::string& value) {
+  WriteSetting(StateFilePath(runDir_.str(), group), StateSection, key, value);
 }
 
 std::string FolderSnapshot(const std::filesystem::path& root) {

@@ -10,35 +10,19 @@
 #include <optional>
 #include <string>
 
-#include "support/export_types.h"
-#include "support/loaded_module.h"
-#include "support/reply_heads.h"
+#include "runtime/text.h"
+#include "support/module_under_test.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
 namespace zorvane::testing {
 
-// The exports of the test build of the module.
-class ZorvaneModule {
- public:
-  ZorvaneModule();
+// The amount a reply shows right after head (one of the contract's reply
+// heads), or nullopt when it shows none.
+std::optional<std::int32_t> AmountInReply(const std::string& reply, TextView head);
 
-  void Configure(const std::string& runDirectory, const std::string& riddleSiteBase,
-                 const std::string& updatePageUrl);
-  std::string Info();
-  // The reply; a null pointer reads as "".
-  std::string Event(const char* message, const char* messageType, const char* group,
-                    const char* member, const char* extra = "");
-
- private:
-  LoadedModule module_;
-  InfoFunction* info_;
-  ZorvaneFunction* zorvane_;
-  ConfigureFunction* configure_;
-};
-
-// The amount a reply shows ("...：25元..."), or nullopt when it shows none.
-std::optional<std::int32_t> AmountInReply(const std::string& reply, const std::string& head);
+// The refusal that shows this stored balance text.
+std::string RefusalShowing(const std::string& balanceText);
 
 // Checks a reply to a correct guess (reward in range, exact bytes, the next
 // question after it) and returns the reward it shows, 0 when it shows none.
@@ -58,9 +42,10 @@ class GameTest : public ::testing::Test {
  protected:
   GameTest();
 
-  // A group message ("2") from member.
+  // A group message from member.
   std::string Say(const std::string& group, const std::string& member, const std::string& message);
 
+  // The files on the disk.
   std::filesystem::path LedgerFile(const std::string& group) const;
   std::filesystem::path StateFile(const std::string& group) const;
 
@@ -69,8 +54,8 @@ class GameTest : public ::testing::Test {
   void SetBalance(const std::string& group, const std::string& member, const std::string& text);
   // The stored balance text; "" when it is missing.
   std::string Balance(const std::string& group, const std::string& member) const;
-  std::string State(const std::string& group, const std::string& key) const;
-  void SetState(const std::string& group, const std::string& key, const std::string& value);
+  std::string State(const std::string& group, TextView key) const;
+  void SetState(const std::string& group, TextView key, const std::string& value);
 
   // Every file below the run directory with its bytes, for "nothing changed" checks.
   std::string Snapshot() const;
@@ -80,7 +65,7 @@ class GameTest : public ::testing::Test {
 
   TempDir runDir_;
   RiddleSite site_;
-  ZorvaneModule module_;
+  ModuleUnderTest module_;
 };
 
 }  // namespace zorvane::testing

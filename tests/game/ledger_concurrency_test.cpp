@@ -14,6 +14,7 @@
 #include <iostream>
 #include <string>
 
+#include "game/contract.h"
 #include "game/ledger.h"
 #include "runtime/convert.h"
 #include "runtime/native_path.h"
@@ -48,7 +49,7 @@ class LedgerConcurrency : public ::testing::Test {
     WriteSetting(Ledger(), LedgerSection(Player, Group), BalanceKey, ToText(PlayerStart));
   }
 
-  std::string Ledger() const { return std::string(LedgerFilePath(Group)); }
+  std::string Ledger() const { return std::string(LedgerFilePath(RunDirectory(), Group)); }
 
   // Every member's key as one copy of the file holds it; false when any is
   // missing or not a number, which a torn or half-written file would show.

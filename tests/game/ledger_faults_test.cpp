@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "game/contract.h"
+#include "game/ledger.h"
 #include "game_session.h"
 #include "runtime/native_path.h"
 #include "runtime/settings/settings.h"
@@ -24,8 +26,7 @@ namespace fs = std::filesystem;
 
 const std::string Group = "60001";
 const std::string Player = "8888";
-const std::string Section = Player + "--" + Group;
-const std::string BalanceKey = "总共人民币";
+const std::string Section(LedgerSection(Player, Group));
 
 // The names in a folder, so that a test sees any file left beside the ledger.
 std::vector<std::string> EntriesIn(const fs::path& folder) {
@@ -49,22 +50,21 @@ class LedgerFaults : public GameTest {
       ledger.append("]\r\n").append(BalanceKey).append("=");
       ledger.append(std::to_string(30 + i % 97)).append(".5\r\n");
     }
-    ledger += "[" + Section + "]\r\n" + BalanceKey + "=1000000\r\n";
+    ledger += "[" + Section + "]\r\n" + std::string(BalanceKey) + "=1000000\r\n";
     WriteFileBytes(LedgerOnDisk(), ledger);
-    SetState(Group, "结尾", "/dmmy/19499.html");
-    SetState(Group, "答案", "灯笼");
+    SetState(Group, CurrentPathKey, std::string(InitialRiddlePath));
+    SetState(Group, AnswerKey, "灯笼");
   }
 
-  // The ledger under the name the file system gives it.
-  fs::path LedgerOnDisk() const { return NativePath(LedgerFile(Group).string()); }
+  fs::path LedgerOnDisk() const { return LedgerFile(Group); }
   std::string LedgerBytes() const { return ReadFileBytes(LedgerOnDisk()); }
-  fs::path ConfigFolder() const { return runDir_.path() / "config"; }
+  fs::path ConfigFolder() const { return LedgerOnDisk().parent_path(); }
 
   // Lets an unprivileged child reach the run folder.
   void OpenRunFolderToAll() const {
     fs::permissions(runDir_.path(), fs::perms::all);
-    fs::permissions(runDir_.path() / "Zorva", fs::perms::all);
-    fs::permissions(runDir_.path() / "Zorva" / (Group + ".ini"), fs::perms::all);
+    fs::permissions(StateFile(Group).parent_path(), fs::perms::all);
+    fs::permissions(StateFile(Group), fs::perms::all);
   }
 
   // A wrong guess in a child without root's privileges; true when the
@@ -74,7 +74,7 @@ class LedgerFaults : public GameTest {
              if (!DropRootPrivileges()) {
                return 2;
              }
-             return AmountInReply(Say(Group, Player, "不知道"), WrongHead) ? 0 : 1;
+             return AmountInReply(Say(Group, Player, "不知道"), WrongGuessReplyHead) ? 0 : 1;
            }) == 0;
   }
 };
@@ -84,7 +84,7 @@ TEST_F(LedgerFaults, FullDiskLeavesTheOldLedgerByteForByte) {
   const std::string before = LedgerBytes();
   // The file size limit stands for a full disk: the new file cannot be
   // written beyond half the old one's size.
-  const auto guessWithFullDisk = [&](const std::string& message, const std::string& head) {
+  const auto guessWithFullDisk = [&](const std::string& message, TextView head) {
     return RunInChild([&] {
       std::signal(SIGXFSZ, SIG_IGN);
       const rlim_t size = before.size() / 2;
@@ -95,15 +95,15 @@ TEST_F(LedgerFaults, FullDiskLeavesTheOldLedgerByteForByte) {
       return AmountInReply(Say(Group, Player, message), head) ? 0 : 1;
     });
   };
-  EXPECT_EQ(guessWithFullDisk("不知道", WrongHead), 0);
+  EXPECT_EQ(guessWithFullDisk("不知道", WrongGuessReplyHead), 0);
   EXPECT_EQ(LedgerBytes(), before);
-  EXPECT_EQ(guessWithFullDisk("是灯笼", CorrectHead), 0);
+  EXPECT_EQ(guessWithFullDisk("是灯笼", CorrectGuessReplyHead), 0);
   EXPECT_EQ(LedgerBytes(), before);
   EXPECT_EQ(EntriesIn(ConfigFolder()), std::vector<std::string>{LedgerOnDisk().filename()});
 
   // Once there is room again the next guess is charged as usual. (The
   // correct guess above moved the group on to a page without a riddle.)
-  SetState(Group, "答案", "灯笼");
+  SetState(Group, AnswerKey, "灯笼");
   const std::int32_t penalty = ExpectWrongGuessReply(Say(Group, Player, "不知道"));
   EXPECT_EQ(Balance(Group, Player), BalanceText(1000000 - penalty));
 }
@@ -172,7 +172,7 @@ TEST_F(LedgerFaults, FoldersInPlaceOfTheFilesAreLeftAlone) {
   fs::remove(LedgerOnDisk());
   fs::create_directory(LedgerOnDisk());
   // No balance can be read: the member is refused and nothing is written.
-  EXPECT_EQ(Say(Group, Player, "不知道"), RefusedHead + "元~！");
+  EXPECT_EQ(Say(Group, Player, "不知道"), RefusalShowing(""));
   EXPECT_TRUE(fs::is_directory(LedgerOnDisk()));
   EXPECT_TRUE(fs::is_empty(LedgerOnDisk()));
 

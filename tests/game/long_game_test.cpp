@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "game/contract.h"
 #include "game_session.h"
 
 namespace zorvane::testing {
@@ -14,7 +15,8 @@ class LongGame : public GameTest {};
 
 TEST_F(LongGame, TwentyFiveRiddlesInARow) {
   constexpr int Riddles = 25;
-  const std::vector<RiddleChainLink> chain = MakeRiddleChain("/dmmy/19499.html", Riddles + 1);
+  const std::vector<RiddleChainLink> chain =
+      MakeRiddleChain(std::string(InitialRiddlePath), Riddles + 1);
   site_.SetChain(chain);
   const std::string group = "530000001";
   const std::string solver = "111";
@@ -37,14 +39,14 @@ TEST_F(LongGame, TwentyFiveRiddlesInARow) {
     guesserBalance -= ExpectWrongGuessReply(Say(group, guesser, wrong));
     EXPECT_EQ(Balance(group, guesser), BalanceText(guesserBalance));
     EXPECT_TRUE(TakeRequests().empty());
-    EXPECT_EQ(State(group, "答案"), current.riddle.answer);
+    EXPECT_EQ(State(group, AnswerKey), current.riddle.answer);
 
     solverBalance += ExpectCorrectGuessReply(
         Say(group, solver, "我知道了：" + current.riddle.answer), next.riddle.question);
     EXPECT_EQ(Balance(group, solver), BalanceText(solverBalance));
     EXPECT_EQ(TakeRequests(), (std::vector<std::string>{current.path, next.path, next.path}));
-    EXPECT_EQ(State(group, "结尾"), next.path);
-    EXPECT_EQ(State(group, "答案"), next.riddle.answer);
+    EXPECT_EQ(State(group, CurrentPathKey), next.path);
+    EXPECT_EQ(State(group, AnswerKey), next.riddle.answer);
     ASSERT_FALSE(HasFailure());
   }
   EXPECT_GE(solverBalance, 60.5 + 20 * Riddles);

@@ -7,6 +7,9 @@
 #include <iostream>
 #include <memory>
 
+#include "game/contract.h"
+#include "game/game_state.h"
+#include "game/ledger.h"
 #include "game_session.h"
 #include "scenarios.h"
 #include "support/fake_program.h"
@@ -17,10 +20,10 @@ namespace {
 
 const std::vector<std::string> Groups = {"1001", "谜语群"};
 
-// Balances are random; the test compares everything else. Each
-// "总共人民币=" value becomes "#".
+// Balances are random; the test compares everything else. Each balance
+// key's value becomes "#".
 std::string WithoutBalances(const std::string& file) {
-  const std::string key = "总共人民币=";
+  const std::string key = std::string(BalanceKey) + "=";
   std::string masked;
   std::size_t start = 0;
   for (std::size_t at; (at = file.find(key, start)) != std::string::npos;) {
@@ -67,12 +70,13 @@ class SameFiles : public ::testing::Test {
     onWindows_.emplace(*windows_, site_);
   }
 
-  // The ledger and the state file of every group.
+  // The ledger and the state file of every group, as the module names them
+  // below its folder ("." standing for it).
   std::vector<std::string> SharedFiles() const {
     std::vector<std::string> files;
     for (const std::string& group : Groups) {
-      files.push_back("config/签到数据" + group + ".ini");
-      files.push_back("Zorva/" + group + ".ini");
+      files.emplace_back(LedgerFilePath(".", group));
+      files.emplace_back(StateFilePath(".", group));
     }
     return files;
   }
@@ -86,7 +90,7 @@ class SameFiles : public ::testing::Test {
 
   ScopedEnvironmentVariable noDisplay_{"DISPLAY", std::nullopt};
   RiddleSite site_;
-  std::vector<RiddleChainLink> chain_ = MakeRiddleChain(FirstRiddlePath, 5);
+  std::vector<RiddleChainLink> chain_ = MakeRiddleChain(std::string(InitialRiddlePath), 5);
   std::unique_ptr<ScenarioBackend> linux_;
   std::unique_ptr<ScenarioBackend> windows_;
   std::optional<ScenarioPlayer> onLinux_;
@@ -123,7 +127,7 @@ TEST_F(SameFiles, EachSidePlaysOnWithTheOthersFiles) {
       EXPECT_EQ(player->Say(group, "8", "开始"), chain_[2].riddle.question);
       player->ExpectWrongGuess(group, "张三", "不知道");
       player->ExpectCorrectGuess(group, "8", chain_[2].riddle.answer, chain_[3].riddle.question);
-      EXPECT_EQ(player->State(group, "结尾"), chain_[3].path);
+      EXPECT_EQ(player->State(group, CurrentPathKey), chain_[3].path);
     }
   }
 }
@@ -144,7 +148,7 @@ TEST_F(SameFiles, ALedgerLaidOutByTheSignInModule) {
     const std::int32_t penalty = player.ExpectWrongGuess("1001", "张三", "不知道");
     const std::string after = ReadFileBytes(player.LedgerFile("1001"));
     EXPECT_EQ(ReadSettingFromBytes(after, "张三--1001", "签到天数"), "3");
-    EXPECT_EQ(ReadSettingFromBytes(after, "8--1001", "总共人民币"), "99");
+    EXPECT_EQ(ReadSettingFromBytes(after, LedgerSection("8", "1001"), BalanceKey), "99");
     std::string expected = ledger;
     expected.replace(expected.find("=50") + 1, 2, BalanceText(50 - penalty));
     results.push_back(WithoutBalances(after));

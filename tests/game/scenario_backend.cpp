@@ -1,6 +1,5 @@
 #include "scenario_backend.h"
 
-#include <dlfcn.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,10 +11,11 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "runtime/gbk_to_utf8.h"
+#include "runtime/gbk_utf8.h"
 #include "runtime/native_path.h"
 #include "runtime/run_environment.h"
-#include "support/export_types.h"
+#include "support/hex.h"
+#include "support/module_under_test.h"
 #include "support/riddle_site_fixture.h"
 
 extern char** environ;
@@ -39,36 +39,27 @@ class DlopenBackend : public ScenarioBackend {
     update_ = update;
     Configure();
   }
-  std::string Info() override {
-    const char* descriptor = module_->Require<InfoFunction>("info")();
-    return descriptor ? descriptor : "";
-  }
+  std::string Info() override { return module_->Info(); }
   std::string Event(const char* message, const char* messageType, const char* group,
                     const char* member, const char* extra) override {
-    const char* reply =
-        module_->Require<ZorvaneFunction>("Zorvane")(message, messageType, group, member, extra);
-    return reply ? reply : "";
+    return module_->Event(message, messageType, group, member, extra);
   }
   std::vector<std::string> Exports() override {
     std::vector<std::string> found;
     for (const char* name : {"Zorvane", "ZorvaneConfigureForTesting", "info", "HandleChatEvent"}) {
-      if (module_->Find(name) != nullptr) {
+      if (module_->library().Find(name) != nullptr) {
         found.push_back(name);
       }
     }
     return found;
   }
   bool Unload() override {
+    const bool unloaded = module_->library().Unload();
     module_.reset();
-    // RTLD_NOLOAD finds the module only if it is still in the process.
-    void* still = dlopen(ZORVANE_TESTABLE_MODULE_PATH, RTLD_NOW | RTLD_NOLOAD);
-    if (still != nullptr) {
-      dlclose(still);
-    }
-    return still == nullptr;
+    return unloaded && !host::ModuleLibrary::IsInProcess(ZORVANE_TESTABLE_MODULE_PATH);
   }
   void Load() override {
-    module_ = std::make_unique<LoadedModule>(ZORVANE_TESTABLE_MODULE_PATH);
+    module_ = std::make_unique<ModuleUnderTest>();
     Configure();
   }
   std::filesystem::path LocalPath(const std::string& relative) const override {
@@ -77,36 +68,15 @@ class DlopenBackend : public ScenarioBackend {
 
  private:
   void Configure() {
-    module_->Require<ConfigureFunction>("ZorvaneConfigureForTesting")(
-        runDirectory_.c_str(), site_.c_str(), (update_.empty() ? site_ : update_).c_str());
+    module_->ConfigureForTesting(runDirectory_.c_str(), site_, update_.empty() ? site_ : update_);
   }
 
   TempDir temp_;
   std::string runDirectory_;
   std::string site_;
   std::string update_;
-  std::unique_ptr<LoadedModule> module_;
+  std::unique_ptr<ModuleUnderTest> module_;
 };
-
-std::string HexArgument(const char* text) {
-  if (text == nullptr) {
-    return "-";
-  }
-  static const char digits[] = "0123456789abcdef";
-  std::string hex = "x";
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-    hex += {digits[*p >> 4], digits[*p & 15]};
-  }
-  return hex;
-}
-
-std::string FromHex(const std::string& word) {
-  std::string bytes;
-  for (std::size_t i = 1; i + 1 < word.size(); i += 2) {
-    bytes += static_cast<char>(std::stoi(word.substr(i, 2), nullptr, 16));
-  }
-  return bytes;
-}
 
 // The Windows test host under Wine, talked to through its standard input
 // and output, one command line and one answer line at a time.
@@ -117,9 +87,9 @@ class WineBackend : public ScenarioBackend {
   ~WineBackend() override { Stop(); }
 
   void Start(const RunPlace& place) override {
-    runFolder_ = temp_.path() / GbkToUtf8(place.folder);
+    runFolder_ = temp_.path() / GbkToUtf8Lenient(place.folder);
     std::filesystem::create_directories(runFolder_);
-    const std::filesystem::path host = runFolder_ / GbkToUtf8(place.hostName);
+    const std::filesystem::path host = runFolder_ / GbkToUtf8Lenient(place.hostName);
     std::filesystem::copy_file(buildDir_ / "tests" / "wine" / "zorvane_host.exe", host);
     std::filesystem::copy_file(buildDir_ / (product_ ? "zorvane.dll" : "zorvane_testable.dll"),
                                runFolder_ / "zorvane.dll");
@@ -135,8 +105,8 @@ class WineBackend : public ScenarioBackend {
   std::string Info() override { return TextAnswer("info", "info"); }
   std::string Event(const char* message, const char* messageType, const char* group,
                     const char* member, const char* extra) override {
-    return TextAnswer("event " + HexArgument(message) + " " + HexArgument(messageType) + " " +
-                          HexArgument(group) + " " + HexArgument(member) + " " + HexArgument(extra),
+    return TextAnswer("event " + HexWord(message) + " " + HexWord(messageType) + " " +
+                          HexWord(group) + " " + HexWord(member) + " " + HexWord(extra),
                       "reply");
   }
   std::vector<std::string> Exports() override {
@@ -162,7 +132,7 @@ class WineBackend : public ScenarioBackend {
   std::filesystem::path LocalPath(const std::string& relative) const override {
     std::string path = relative;
     std::replace(path.begin(), path.end(), '\\', '/');
-    return runFolder_ / GbkToUtf8(path);
+    return runFolder_ / GbkToUtf8Lenient(path);
   }
   long long SlowestCallMicroseconds() const override { return slowest_; }
 
@@ -172,13 +142,14 @@ class WineBackend : public ScenarioBackend {
       site_ = UnreachableSiteBase();
     }
     const std::string update = update_.empty() ? site_ : update_;
-    if (Ask("configure " + HexArgument(site_.c_str()) + " " + HexArgument(update.c_str())) !=
+    if (Ask("configure " + HexWord(site_.c_str()) + " " + HexWord(update.c_str())) !=
         "configured 1") {
       throw std::runtime_error("the module has no testing seam");
     }
   }
 
-  // "ANSWER xHEX MICROSECONDS": the text, with the call's time noted.
+  // "ANSWER WORD MICROSECONDS": the text, with the call's time noted; a null
+  // one reads as "".
   std::string TextAnswer(const std::string& command, const std::string& answer) {
     std::istringstream words(Ask(command));
     std::string head, text;
@@ -188,7 +159,7 @@ class WineBackend : public ScenarioBackend {
       throw std::runtime_error("unexpected answer to " + command);
     }
     slowest_ = std::max(slowest_, microseconds);
-    return text == "-" ? "" : FromHex(text);
+    return FromHexWord(text).value_or("");
   }
 
   void Spawn(const std::filesystem::path& host) {

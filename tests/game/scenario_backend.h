@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "support/loaded_module.h"
 #include "support/temp_dir.h"
 
 namespace zorvane::testing {

@@ -1,5 +1,8 @@
 #include "scenario_player.h"
 
+#include "game/contract.h"
+#include "game/game_state.h"
+#include "game/ledger.h"
 #include "game_session.h"
 #include "runtime/settings/settings.h"
 #include "support/temp_dir.h"
@@ -23,14 +26,13 @@ double StoredNumber(const std::string& text) {
 
 }  // namespace
 
-std::string ReadSettingFromBytes(const std::string& bytes, const std::string& section,
-                                 const std::string& key) {
+std::string ReadSettingFromBytes(const std::string& bytes, TextView section, TextView key) {
   const TempDir scratch;
   return std::string(ReadSetting(ScratchSettingsFile(scratch, bytes).string(), section, key));
 }
 
-std::string WriteSettingToBytes(const std::string& bytes, const std::string& section,
-                                const std::string& key, const std::string& value) {
+std::string WriteSettingToBytes(const std::string& bytes, TextView section, TextView key,
+                                TextView value) {
   const TempDir scratch;
   const std::filesystem::path file = ScratchSettingsFile(scratch, bytes);
   EXPECT_TRUE(WriteSetting(file.string(), section, key, value));
@@ -48,7 +50,8 @@ std::string ScenarioPlayer::Info() {
 
 std::string ScenarioPlayer::Say(const std::string& group, const std::string& member,
                                 const std::string& message) {
-  return backend_.Event(message.c_str(), "2", group.c_str(), member.c_str(), "");
+  return backend_.Event(message.c_str(), std::string(GroupMessageType).c_str(), group.c_str(),
+                        member.c_str(), "");
 }
 
 std::int32_t ScenarioPlayer::ExpectWrongGuess(const std::string& group, const std::string& member,
@@ -68,29 +71,30 @@ std::int32_t ScenarioPlayer::ExpectCorrectGuess(const std::string& group, const 
   return reward;
 }
 
+// The files as the module names them below its folder, "." standing for it.
 std::filesystem::path ScenarioPlayer::LedgerFile(const std::string& group) const {
-  return backend_.LocalPath("config/签到数据" + group + ".ini");
+  return backend_.LocalPath(std::string(LedgerFilePath(".", group)));
 }
 
 std::filesystem::path ScenarioPlayer::StateFile(const std::string& group) const {
-  return backend_.LocalPath("Zorva/" + group + ".ini");
+  return backend_.LocalPath(std::string(StateFilePath(".", group)));
 }
 
 void ScenarioPlayer::SetBalance(const std::string& group, const std::string& member,
                                 const std::string& text) {
   const std::filesystem::path file = LedgerFile(group);
   std::filesystem::create_directories(file.parent_path());
-  WriteFileBytes(
-      file, WriteSettingToBytes(ReadFileBytes(file), member + "--" + group, "总共人民币", text));
+  WriteFileBytes(file, WriteSettingToBytes(ReadFileBytes(file), LedgerSection(member, group),
+                                           BalanceKey, text));
 }
 
 std::string ScenarioPlayer::Balance(const std::string& group, const std::string& member) const {
-  return ReadSettingFromBytes(ReadFileBytes(LedgerFile(group)), member + "--" + group,
-                              "总共人民币");
+  return ReadSettingFromBytes(ReadFileBytes(LedgerFile(group)), LedgerSection(member, group),
+                              BalanceKey);
 }
 
-std::string ScenarioPlayer::State(const std::string& group, const std::string& key) const {
-  return ReadSettingFromBytes(ReadFileBytes(StateFile(group)), "开始", key);
+std::string ScenarioPlayer::State(const std::string& group, TextView key) const {
+  return ReadSettingFromBytes(ReadFileBytes(StateFile(group)), StateSection, key);
 }
 
 std::string ScenarioPlayer::Snapshot() const {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/text.h"
 #include "scenario_backend.h"
 #include "support/riddle_site_fixture.h"
 
@@ -41,7 +42,7 @@ class ScenarioPlayer {
   // own settings layer working on a copy of the file's bytes.
   void SetBalance(const std::string& group, const std::string& member, const std::string& text);
   std::string Balance(const std::string& group, const std::string& member) const;
-  std::string State(const std::string& group, const std::string& key) const;
+  std::string State(const std::string& group, TextView key) const;
 
   std::filesystem::path LedgerFile(const std::string& group) const;
   std::filesystem::path StateFile(const std::string& group) const;
@@ -67,10 +68,9 @@ class ScenarioPlayer {
 
 // The value of key in section of a settings file's bytes, read by the
 // module's settings layer ("" when missing).
-std::string ReadSettingFromBytes(const std::string& bytes, const std::string& section,
-                                 const std::string& key);
+std::string ReadSettingFromBytes(const std::string& bytes, TextView section, TextView key);
 // bytes with key in section set to value by the module's settings layer.
-std::string WriteSettingToBytes(const std::string& bytes, const std::string& section,
-                                const std::string& key, const std::string& value);
+std::string WriteSettingToBytes(const std::string& bytes, TextView section, TextView key,
+                                TextView value);
 
 }  // namespace zorvane::testing

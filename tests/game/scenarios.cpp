@@ -1,4 +1,7 @@
 #include "scenarios.h"
+#include "game/contract.h"
+#include "game/game_state.h"
+#include "game/ledger.h"
 
 #include "game_session.h"
 
@@ -7,7 +10,7 @@ namespace {
 
 // The site's chain from the first page; riddle i links to riddle i + 1.
 std::vector<RiddleChainLink> ServeChain(ScenarioPlayer& p, int count) {
-  std::vector<RiddleChainLink> chain = MakeRiddleChain(FirstRiddlePath, count);
+  std::vector<RiddleChainLink> chain = MakeRiddleChain(std::string(InitialRiddlePath), count);
   p.site().SetChain(chain);
   return chain;
 }
@@ -42,8 +45,8 @@ void TwentyRiddlesInTwoGroups(ScenarioPlayer& p) {
       p.ExpectCorrectGuess(group, solver, "我知道了：" + current.riddle.answer,
                            next.riddle.question);
       EXPECT_EQ(p.TakeRequests(), (std::vector<std::string>{current.path, next.path, next.path}));
-      EXPECT_EQ(p.State(group, "结尾"), next.path);
-      EXPECT_EQ(p.State(group, "答案"), next.riddle.answer);
+      EXPECT_EQ(p.State(group, CurrentPathKey), next.path);
+      EXPECT_EQ(p.State(group, AnswerKey), next.riddle.answer);
     }
     ASSERT_FALSE(::testing::Test::HasFailure());
   }
@@ -60,10 +63,10 @@ void RefusalsOtherMessageTypesAndNullArguments(ScenarioPlayer& p) {
   p.SetBalance("1001", "200", "20.0");
   p.SetBalance("1001", "7", "50");
   const std::string before = p.Snapshot();
-  EXPECT_EQ(p.Say("1001", "20", "开始"), RefusedHead + "20元~！");
-  EXPECT_EQ(p.Say("1001", "19", "开始"), RefusedHead + "19.5元~！");
-  EXPECT_EQ(p.Say("1001", "200", "开始"), RefusedHead + "20.0元~！");
-  EXPECT_EQ(p.Say("1001", "5", "开始"), RefusedHead + "元~！");
+  EXPECT_EQ(p.Say("1001", "20", "开始"), RefusalShowing("20"));
+  EXPECT_EQ(p.Say("1001", "19", "开始"), RefusalShowing("19.5"));
+  EXPECT_EQ(p.Say("1001", "200", "开始"), RefusalShowing("20.0"));
+  EXPECT_EQ(p.Say("1001", "5", "开始"), RefusalShowing(""));
   for (const char* type : {"1", "02", "2 ", "", "4"}) {
     EXPECT_EQ(p.backend().Event("开始", type, "1001", "7", ""), "") << type;
   }
@@ -75,9 +78,10 @@ void RefusalsOtherMessageTypesAndNullArguments(ScenarioPlayer& p) {
   EXPECT_TRUE(p.TakeRequests().empty());
 
   // A null message and extra with a riddle open: an empty guess, wrong.
-  EXPECT_EQ(p.Say("1001", "7", "开始"), MakeRiddleChain(FirstRiddlePath, 1)[0].riddle.question);
+  EXPECT_EQ(p.Say("1001", "7", "开始"),
+            MakeRiddleChain(std::string(InitialRiddlePath), 1)[0].riddle.question);
   const std::string reply = p.backend().Event(nullptr, "2", "1001", "7", nullptr);
-  EXPECT_TRUE(AmountInReply(reply, WrongHead).has_value()) << reply;
+  EXPECT_TRUE(AmountInReply(reply, WrongGuessReplyHead).has_value()) << reply;
 }
 
 // Groups and members that would leave the folder, break a settings file or
@@ -109,8 +113,8 @@ void SiteDownAndBack(ScenarioPlayer& p) {
   p.SetBalance("1001", "7", "50");
   p.SiteDown();
   EXPECT_EQ(p.Say("1001", "7", "开始"), "");
-  EXPECT_EQ(p.State("1001", "结尾"), FirstRiddlePath);
-  EXPECT_EQ(p.State("1001", "答案"), "");
+  EXPECT_EQ(p.State("1001", CurrentPathKey), std::string(InitialRiddlePath));
+  EXPECT_EQ(p.State("1001", AnswerKey), "");
   EXPECT_EQ(p.Say("1001", "7", "随便说说"), "");
   EXPECT_EQ(p.Balance("1001", "7"), "50");
 
@@ -121,8 +125,8 @@ void SiteDownAndBack(ScenarioPlayer& p) {
   // The reward stands; the group stays on its page with no riddle open.
   p.SiteDown();
   p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, "");
-  EXPECT_EQ(p.State("1001", "结尾"), chain[0].path);
-  EXPECT_EQ(p.State("1001", "答案"), "");
+  EXPECT_EQ(p.State("1001", CurrentPathKey), chain[0].path);
+  EXPECT_EQ(p.State("1001", AnswerKey), "");
   const std::string balance = p.Balance("1001", "7");
   EXPECT_EQ(p.Say("1001", "7", chain[0].riddle.answer), "");
   EXPECT_EQ(p.Balance("1001", "7"), balance);
@@ -133,7 +137,7 @@ void SiteDownAndBack(ScenarioPlayer& p) {
   EXPECT_EQ(p.TakeRequests(),
             (std::vector<std::string>{chain[0].path, chain[1].path, chain[1].path}));
   p.ExpectCorrectGuess("1001", "7", chain[1].riddle.answer, chain[2].riddle.question);
-  EXPECT_EQ(p.State("1001", "结尾"), chain[2].path);
+  EXPECT_EQ(p.State("1001", CurrentPathKey), chain[2].path);
 }
 
 // The sign-in module rewrites the ledger between two events: the game sees
@@ -151,12 +155,12 @@ void LedgerChangedBetweenEvents(ScenarioPlayer& p) {
                                                            "签到--1001", "签到天数", "12"));
   p.ExpectWrongGuess("1001", "7", "还是不知道");
   const std::string ledger = ReadFileBytes(p.LedgerFile("1001"));
-  EXPECT_EQ(ReadSettingFromBytes(ledger, "8--1001", "总共人民币"), "33");
+  EXPECT_EQ(ReadSettingFromBytes(ledger, LedgerSection("8", "1001"), BalanceKey), "33");
   EXPECT_EQ(ReadSettingFromBytes(ledger, "签到--1001", "签到天数"), "12");
 
   // A member whose balance fell to the threshold elsewhere is refused at once.
   p.SetBalance("1001", "7", "20");
-  EXPECT_EQ(p.Say("1001", "7", chain[0].riddle.answer), RefusedHead + "20元~！");
+  EXPECT_EQ(p.Say("1001", "7", chain[0].riddle.answer), RefusalShowing("20"));
 }
 
 // A run folder and a host program whose names hold GBK characters, one of
@@ -164,12 +168,13 @@ void LedgerChangedBetweenEvents(ScenarioPlayer& p) {
 void GbkRunFolderAndHostName(ScenarioPlayer& p) {
   const auto chain = ServeChain(p, 3);
   p.Info();
-  EXPECT_TRUE(std::filesystem::is_directory(p.backend().LocalPath("Zorva")));
+  EXPECT_TRUE(
+      std::filesystem::is_directory(p.backend().LocalPath(std::string(GameFolderPath(".")))));
   p.SetBalance("谜语群", "张三", "50");
   EXPECT_EQ(p.Say("谜语群", "张三", "开始"), chain[0].riddle.question);
   p.ExpectWrongGuess("谜语群", "张三", "不对");
   p.ExpectCorrectGuess("谜语群", "张三", chain[0].riddle.answer, chain[1].riddle.question);
-  EXPECT_EQ(p.State("谜语群", "结尾"), chain[1].path);
+  EXPECT_EQ(p.State("谜语群", CurrentPathKey), chain[1].path);
   EXPECT_TRUE(std::filesystem::is_regular_file(p.StateFile("谜语群")));
 }
 
@@ -181,7 +186,7 @@ void DeepRunFolder(ScenarioPlayer& p) {
   p.Info();
   p.SetBalance("1001", "7", "50");
   EXPECT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
-  EXPECT_EQ(p.State("1001", "答案"), chain[0].riddle.answer);
+  EXPECT_EQ(p.State("1001", AnswerKey), chain[0].riddle.answer);
   p.ExpectWrongGuess("1001", "7", "不对");
   p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, chain[1].riddle.question);
 }
@@ -193,13 +198,14 @@ void ZorvaneBeforeInfo(ScenarioPlayer& p) {
   p.SetBalance("1001", "7", "50");
   // No state file could be made, so there is no page to fetch and show.
   EXPECT_EQ(p.Say("1001", "7", "开始"), "");
-  EXPECT_FALSE(std::filesystem::exists(p.backend().LocalPath("Zorva")));
+  EXPECT_FALSE(std::filesystem::exists(p.backend().LocalPath(std::string(GameFolderPath(".")))));
   EXPECT_EQ(p.Say("1001", "7", chain[0].riddle.answer), "");
   EXPECT_EQ(p.Balance("1001", "7"), "50");
   p.TakeRequests();
 
   EXPECT_EQ(p.Info().rfind("Zorvane\r\n1.1\r\n", 0), 0u);
-  EXPECT_TRUE(std::filesystem::is_directory(p.backend().LocalPath("Zorva")));
+  EXPECT_TRUE(
+      std::filesystem::is_directory(p.backend().LocalPath(std::string(GameFolderPath(".")))));
   EXPECT_EQ(p.Say("1001", "7", "开始"), chain[0].riddle.question);
   p.ExpectCorrectGuess("1001", "7", chain[0].riddle.answer, chain[1].riddle.question);
 }
@@ -220,7 +226,7 @@ void UnloadAndReload(ScenarioPlayer& p) {
   p.backend().Load();
   EXPECT_EQ(p.backend().Exports(), exports);
   p.ExpectCorrectGuess("1001", "7", chain[1].riddle.answer, chain[2].riddle.question);
-  EXPECT_EQ(p.State("1001", "结尾"), chain[2].path);
+  EXPECT_EQ(p.State("1001", CurrentPathKey), chain[2].path);
   p.TakeRequests();
   EXPECT_TRUE(p.backend().Unload());
   p.backend().Load();

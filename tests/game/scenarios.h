@@ -18,7 +18,4 @@ struct Scenario {
 
 const std::vector<Scenario>& Scenarios();
 
-// The first page of every group, as the game starts it.
-inline const std::string FirstRiddlePath = "/dmmy/19499.html";
-
 }  // namespace zorvane::testing

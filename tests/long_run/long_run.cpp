@@ -21,18 +21,20 @@
 #include <string>
 #include <vector>
 
+#include "game/contract.h"
+#include "game/game_rules.h"
+#include "game/game_state.h"
+#include "game/ledger.h"
+#include "game/replies.h"
+#include "host/command_line.h"
+#include "runtime/native_path.h"
 #include "runtime/settings/settings.h"
-#include "support/loaded_module.h"
-#include "support/reply_heads.h"
+#include "support/module_under_test.h"
 
 namespace {
 
-using zorvane::testing::CorrectHead;
-using zorvane::testing::LoadedModule;
-using zorvane::testing::RefusedHead;
-using zorvane::testing::WrongHead;
-
-const std::string BalanceKey = "总共人民币";
+using namespace zorvane;
+using zorvane::testing::ModuleUnderTest;
 
 constexpr int Groups = 4;
 constexpr int MembersPerGroup = 12;
@@ -47,22 +49,24 @@ struct Options {
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string name = argv[i];
-    const std::string value = argv[i + 1];
-    if (name == "--site") {
-      options.site = value;
-    } else if (name == "--run-dir") {
-      options.runDir = value;
-    } else if (name == "--events") {
-      options.events = std::atol(value.c_str());
-    } else if (name == "--report-rss-at") {
-      options.reportRssAt = std::atol(value.c_str());
-    } else {
-      return false;
-    }
+  std::string runDir;
+  const auto count = [](long& into) {
+    return [&into](const std::string& value) -> std::optional<std::string> {
+      into = std::atol(value.c_str());
+      return std::nullopt;
+    };
+  };
+  const std::vector<host::CommandLineOption> known = {
+      host::ValueOption("--site", options.site),
+      host::ValueOption("--run-dir", runDir),
+      {{"--events"}, true, count(options.events)},
+      {{"--report-rss-at"}, true, count(options.reportRssAt)},
+  };
+  if (host::ReadCommandLine(argc, argv, 1, known)) {
+    return false;
   }
-  return argc % 2 == 1 && !options.site.empty() && !options.runDir.empty() && options.events > 0;
+  options.runDir = runDir;
+  return !options.site.empty() && !options.runDir.empty() && options.events > 0;
 }
 
 // The peak resident set and the bytes the heap holds in use right now.
@@ -82,8 +86,8 @@ std::string MemberName(int m) {
 }
 
 // The amount a reply shows after head, or -1.
-int AmountAfter(const std::string& reply, const std::string& head) {
-  if (reply.compare(0, head.size(), head) != 0) {
+int AmountAfter(const std::string& reply, TextView head) {
+  if (!TextView(reply).starts_with(head)) {
     return -1;
   }
   const std::size_t end = reply.find_first_not_of("0123456789", head.size());
@@ -95,11 +99,9 @@ int AmountAfter(const std::string& reply, const std::string& head) {
 
 class Game {
  public:
-  Game(const Options& options, const LoadedModule& module)
-      : runDir_(options.runDir),
-        zorvane_(module.Require<ZorvaneFunction>("Zorvane")),
-        random_(20261208) {
-    std::filesystem::create_directories(runDir_ / "config");
+  Game(const Options& options, const ModuleUnderTest& module)
+      : runDir_(options.runDir), zorvane_(module.zorvane()), random_(20261208) {
+    std::filesystem::create_directories(NativePath(LedgerFolderPath(runDir_.string())));
     for (int g = 0; g < Groups; ++g) {
       for (int m = 0; m < MembersPerGroup; ++m) {
         // Enough to play on for the whole run, or too little to play at all.
@@ -121,7 +123,7 @@ class Game {
     }
     if (kind < 20) {
       const int poor = FirstPoorMember + Draw(MembersPerGroup - FirstPoorMember);
-      return Expect(Event("开始", "2", g, poor) == RefusedHead + "15元~！", "refusal");
+      return Expect(Event("开始", "2", g, poor) == std::string(RefusedReply("15")), "refusal");
     }
     const bool open = !Answer(g).empty();
     if (kind < 30 || !open) {
@@ -129,11 +131,12 @@ class Game {
     }
     if (kind < 60) {
       const std::string reply = Event("是" + Answer(g) + "吧", "2", g, m);
-      return Account(g, m, AmountAfter(reply, CorrectHead), 20, 30, +1, "right guess");
+      return Account(g, m, AmountAfter(reply, CorrectGuessReplyHead), RewardRange, +1,
+                     "right guess");
     }
     // ASCII, so that no answer of the site (all Chinese) is found in it.
     const std::string reply = Event("pass", "2", g, m);
-    return Account(g, m, AmountAfter(reply, WrongHead), 2, 10, -1, "wrong guess");
+    return Account(g, m, AmountAfter(reply, WrongGuessReplyHead), PenaltyRange, -1, "wrong guess");
   }
 
   // Every balance as the replies have moved it.
@@ -151,9 +154,6 @@ class Game {
   }
 
  private:
-  using ZorvaneFunction = const char*(const char*, const char*, const char*, const char*,
-                                      const char*);
-
   int Draw(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
 
   std::string Event(const std::string& message, const char* type, int g, int m) {
@@ -162,26 +162,24 @@ class Game {
     return reply ? reply : "(null)";
   }
 
-  std::filesystem::path LedgerFile(int g) const {
-    return runDir_ / "config" / ("签到数据" + GroupName(g) + ".ini");
-  }
-  std::string Section(int g, int m) const { return MemberName(m) + "--" + GroupName(g); }
+  Text LedgerFile(int g) const { return LedgerFilePath(runDir_.string(), GroupName(g)); }
+  Text Section(int g, int m) const { return LedgerSection(MemberName(m), GroupName(g)); }
 
   void SetBalance(int g, int m, double balance) {
     char text[64];
     std::snprintf(text, sizeof text, "%.13g", balance);
-    zorvane::WriteSetting(LedgerFile(g).string(), Section(g, m), BalanceKey, text);
+    WriteSetting(LedgerFile(g), Section(g, m), BalanceKey, text);
   }
   std::string ReadBalance(int g, int m) const {
-    return std::string(zorvane::ReadSetting(LedgerFile(g).string(), Section(g, m), BalanceKey));
+    return std::string(ReadSetting(LedgerFile(g), Section(g, m), BalanceKey));
   }
   std::string Answer(int g) const {
-    const std::filesystem::path state = runDir_ / "Zorva" / (GroupName(g) + ".ini");
-    return std::string(zorvane::ReadSetting(state.string(), "开始", "答案"));
+    return std::string(
+        ReadSetting(StateFilePath(runDir_.string(), GroupName(g)), StateSection, AnswerKey));
   }
 
-  bool Account(int g, int m, int amount, int low, int high, int sign, const char* what) {
-    if (!Expect(amount >= low && amount <= high, what)) {
+  bool Account(int g, int m, int amount, AmountRange range, int sign, const char* what) {
+    if (!Expect(amount >= range.low && amount <= range.high, what)) {
       return false;
     }
     expected_[{g, m}] += sign * amount;
@@ -196,7 +194,7 @@ class Game {
   }
 
   std::filesystem::path runDir_;
-  ZorvaneFunction* zorvane_;
+  host::ZorvaneFunction zorvane_;
   std::mt19937 random_;
   std::map<std::pair<int, int>, double> expected_;
 };
@@ -211,12 +209,10 @@ int main(int argc, char** argv) {
   }
   int failures = 0;
   {
-    LoadedModule module(ZORVANE_TESTABLE_MODULE_PATH);
-    using Configure = void(const char*, const char*, const char*);
-    module.Require<Configure>("ZorvaneConfigureForTesting")(
-        options.runDir.c_str(), options.site.c_str(), (options.site + "/update.html").c_str());
+    ModuleUnderTest module;
+    module.ConfigureForTesting(options.runDir.c_str(), options.site, options.site + "/update.html");
     // The descriptor makes the game folder and looks for an update.
-    if (std::string(module.Require<const char*()>("info")()).empty()) {
+    if (module.Info().empty()) {
       ++failures;
     }
     Game game(options, module);

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "support/hex.h"
-#include "support/loaded_module.h"
 #include "support/local_http_server.h"
+#include "support/module_under_test.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
@@ -60,8 +60,7 @@ class Descriptor : public ::testing::Test {
   Descriptor()
       : path_("PATH", bin_.str() + ":" + (getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin")),
         display_("DISPLAY", ":77"),
-        module_(ZORVANE_TESTABLE_MODULE_PATH),
-        info_(module_.Require<const char*()>("info")) {
+        info_(module_.info()) {
     updateSite_.server().Get("/update.html",
                              [this](const httplib::Request&, httplib::Response& response) {
                                std::lock_guard lock(mutex_);
@@ -76,8 +75,7 @@ class Descriptor : public ::testing::Test {
   }
 
   void Configure(const std::string& updatePageUrl) {
-    module_.Require<void(const char*, const char*, const char*)>("ZorvaneConfigureForTesting")(
-        runDir_.str().c_str(), "http://127.0.0.1:9", updatePageUrl.c_str());
+    module_.ConfigureForTesting(runDir_.str().c_str(), "http://127.0.0.1:9", updatePageUrl);
   }
 
   std::string Info() { return info_(); }
@@ -138,8 +136,8 @@ class Descriptor : public ::testing::Test {
   // Counted as they arrive: the server's own log is written after the answer.
   int updateRequests_ = 0;
   LocalHttpServer updateSite_;
-  LoadedModule module_;
-  const char* (*info_)();
+  ModuleUnderTest module_;
+  host::InfoFunction info_;
 };
 
 TEST_F(Descriptor, IsTheTenLinesByteForByteOnEveryCall) {

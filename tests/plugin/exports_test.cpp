@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "support/export_types.h"
-#include "support/loaded_module.h"
+#include "game/replies.h"
+#include "support/module_under_test.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
@@ -17,13 +17,9 @@ namespace {
 // site and update page that refuse every connection.
 class Boundary : public ::testing::Test {
  protected:
-  Boundary()
-      : module_(ZORVANE_TESTABLE_MODULE_PATH),
-        info_(module_.Require<InfoFunction>("info")),
-        zorvane_(module_.Require<ZorvaneFunction>("Zorvane")) {
+  Boundary() : info_(module_.info()), zorvane_(module_.zorvane()) {
     const std::string site = UnreachableSiteBase();
-    module_.Require<ConfigureFunction>("ZorvaneConfigureForTesting")(
-        runDirectory_.str().c_str(), site.c_str(), (site + "/update.html").c_str());
+    module_.ConfigureForTesting(runDirectory_.str().c_str(), site, site + "/update.html");
   }
 
   // A start command from a member without money: answered with the refusal,
@@ -31,17 +27,18 @@ class Boundary : public ::testing::Test {
   const char* Refused() { return zorvane_("开始", "2", "1001", "2002", ""); }
 
   TempDir runDirectory_;
-  LoadedModule module_;
-  InfoFunction* info_;
-  ZorvaneFunction* zorvane_;
+  ModuleUnderTest module_;
+  host::InfoFunction info_;
+  host::ZorvaneFunction zorvane_;
 };
 
-const std::string RefusedReply =
-    "对不起，你当前没有更多人民币参加游戏~！\r\n多参加群内活动~！\r\n你当前有：元~！";
+// The refusal of a member without a stored balance.
+const std::string NoMoneyReply(RefusedReply(""));
 
 // Also loads and unloads the module without any call.
 TEST(ProductModule, ExportsOnlyTheTwoEntryPoints) {
-  LoadedModule product(ZORVANE_MODULE_PATH);
+  host::ModuleLibrary product(ZORVANE_MODULE_PATH);
+  ASSERT_TRUE(product.loaded()) << product.error();
   EXPECT_NE(product.Find("info"), nullptr);
   EXPECT_NE(product.Find("Zorvane"), nullptr);
   EXPECT_EQ(product.Find("ZorvaneConfigureForTesting"), nullptr);
@@ -60,13 +57,13 @@ TEST_F(Boundary, NullArgumentsReadAsEmptyAndTheEmptyReplyIsNotNull) {
 
 TEST_F(Boundary, EachExportKeepsItsResultUntilItsOwnNextCall) {
   const char* reply = Refused();
-  ASSERT_EQ(std::string(reply), RefusedReply);
+  ASSERT_EQ(std::string(reply), NoMoneyReply);
   const char* descriptor = info_();
   const std::string firstDescriptor = descriptor;
   ASSERT_EQ(firstDescriptor.rfind("Zorvane\r\n1.1\r\n", 0), 0u);
 
   // An info call leaves the reply alone, and a Zorvane call the descriptor.
-  EXPECT_EQ(std::string(reply), RefusedReply);
+  EXPECT_EQ(std::string(reply), NoMoneyReply);
   const char* ignored = zorvane_("x", "1", "1001", "2002", "");
   EXPECT_STREQ(ignored, "");
   EXPECT_EQ(std::string(descriptor), firstDescriptor);
@@ -90,21 +87,19 @@ TEST_F(Boundary, KeepsNoPointerIntoTheHostsBuffers) {
   std::memset(group, '9', sizeof group - 1);
   std::memset(member, '9', sizeof member - 1);
   EXPECT_EQ(std::string(reply), before);
-  EXPECT_EQ(before, RefusedReply);
+  EXPECT_EQ(before, NoMoneyReply);
 }
 
 TEST(ModuleLifetime, LoadsAndUnloadsRepeatedlyWithResultsOutstanding) {
   TempDir runDirectory;
   const std::string site = UnreachableSiteBase();
   for (int round = 0; round < 3; ++round) {
-    LoadedModule module(ZORVANE_TESTABLE_MODULE_PATH);
-    module.Require<ConfigureFunction>("ZorvaneConfigureForTesting")(
-        runDirectory.str().c_str(), site.c_str(), (site + "/update.html").c_str());
+    ModuleUnderTest module;
+    module.ConfigureForTesting(runDirectory.str().c_str(), site, site + "/update.html");
     // Unload releases whatever the slots still hold (the leak checker of
     // the sanitizer build watches this).
-    EXPECT_NE(module.Require<InfoFunction>("info")(), nullptr);
-    EXPECT_STREQ(module.Require<ZorvaneFunction>("Zorvane")("开始", "2", "1", "2", ""),
-                 RefusedReply.c_str());
+    EXPECT_NE(module.info()(), nullptr);
+    EXPECT_STREQ(module.zorvane()("开始", "2", "1", "2", ""), NoMoneyReply.c_str());
   }
 }
 

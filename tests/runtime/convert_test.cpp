@@ -103,9 +103,6 @@ TEST(FormatValue, Integers) {
   EXPECT_EQ(Str(ToText(std::int32_t{25})), "25");
   EXPECT_EQ(Str(ToText(std::int32_t{-7})), "-7");
   EXPECT_EQ(Str(FormatValue(std::numeric_limits<std::int32_t>::min())), "-2147483648");
-  EXPECT_EQ(Str(FormatValue(std::uint8_t{255})), "255");
-  EXPECT_EQ(Str(FormatValue(std::int16_t{-32768})), "-32768");
-  EXPECT_EQ(Str(FormatValue(std::numeric_limits<std::int64_t>::min())), "-9223372036854775808");
 }
 
 TEST(FormatValue, DoublesInThirteenDigits) {
@@ -157,67 +154,6 @@ TEST(FormatValue, NonFiniteDoubles) {
   EXPECT_EQ(Str(ToText(HUGE_VAL)), "inf");
   EXPECT_EQ(Str(ToText(-HUGE_VAL)), "-inf");
   EXPECT_EQ(Str(ToText(std::numeric_limits<double>::quiet_NaN())), "nan");
-  EXPECT_EQ(Str(FormatValue(std::numeric_limits<float>::infinity())), "inf");
-}
-
-TEST(FormatValue, FloatsInSixDigitsRoundingHalvesAwayFromZero) {
-  EXPECT_EQ(Str(FormatValue(0.1f)), "0.1");
-  EXPECT_EQ(Str(FormatValue(3.14159265f)), "3.14159");
-  EXPECT_EQ(Str(FormatValue(2.5f)), "2.5");
-  EXPECT_EQ(Str(FormatValue(100000.0f)), "100000");
-  EXPECT_EQ(Str(FormatValue(999999.5f)), "1e+006");
-  EXPECT_EQ(Str(FormatValue(1e-5f)), "1e-005");
-  // Exact ties: printf would round these to even.
-  EXPECT_EQ(Str(FormatValue(1234565.0f)), "1.23457e+006");
-  EXPECT_EQ(Str(FormatValue(-1234565.0f)), "-1.23457e+006");
-  // Not a tie: the float lies just below the half.
-  EXPECT_EQ(Str(FormatValue(0.0001234565f)), "0.000123456");
-}
-
-TEST(FormatValue, TruthValuesInGbk) {
-  EXPECT_EQ(Str(ToText(true)), "\xD5\xE6");
-  EXPECT_EQ(Str(FormatValue(false)), "\xBC\xD9");
-}
-
-TEST(FormatValue, DateTimes) {
-  EXPECT_EQ(Str(ToText(DateTime{2.5})), "1900年1月1日12时");
-  EXPECT_EQ(Str(ToText(DateTime{2.0})), "1900年1月1日");
-  EXPECT_EQ(Str(ToText(DateTime{0.0})), "1899年12月30日");
-  EXPECT_EQ(Str(ToText(DateTime{60.0})), "1900年2月28日");
-  EXPECT_EQ(Str(ToText(DateTime{61.0})), "1900年3月1日");
-  EXPECT_EQ(Str(ToText(DateTime{36526.0})), "2000年1月1日");
-  EXPECT_EQ(Str(ToText(DateTime{36585.0})), "2000年2月29日");
-  EXPECT_EQ(Str(ToText(DateTime{2.0 + (13 * 3600 + 5 * 60 + 7) / 86400.0})),
-            "1900年1月1日13时5分7秒");
-  EXPECT_EQ(Str(ToText(DateTime{2.0 + (9 * 60) / 86400.0})), "1900年1月1日0时9分");
-  EXPECT_EQ(Str(ToText(DateTime{2.0 + 3 / 86400.0})), "1900年1月1日0时0分3秒");
-  EXPECT_EQ(Str(FormatValue(DateTime{2.0})), "\x31\x39\x30\x30\xC4\xEA\x31\xD4\xC2\x31\xC8\xD5");
-}
-
-TEST(FormatValue, DateTimesRoundToTheSecond) {
-  EXPECT_EQ(Str(ToText(DateTime{2.0 + 7.4 / 86400.0})), "1900年1月1日0时0分7秒");
-  EXPECT_EQ(Str(ToText(DateTime{2.0 + 7.6 / 86400.0})), "1900年1月1日0时0分8秒");
-  EXPECT_EQ(Str(ToText(DateTime{2.0 - 0.3 / 86400.0})), "1900年1月1日");
-}
-
-TEST(FormatValue, DateTimesBeforeTheEpochCountTheTimeForward) {
-  EXPECT_EQ(Str(ToText(DateTime{-1.25})), "1899年12月29日6时");
-  EXPECT_EQ(Str(ToText(DateTime{-0.5})), "1899年12月30日12时");
-  EXPECT_EQ(Str(ToText(DateTime{-2.0})), "1899年12月28日");
-  EXPECT_EQ(Str(ToText(DateTime{-1.0 - 0.3 / 86400.0})), "1899年12月29日");
-  // 29 December, 23:59:59.7: the rounding moves on to the next day.
-  EXPECT_EQ(Str(ToText(DateTime{-2.0 + 0.3 / 86400.0})), "1899年12月30日");
-  EXPECT_EQ(Str(ToText(DateTime{-36522.0})), "1800年1月1日");
-}
-
-TEST(FormatValue, DateTimesAreLimitedToTheYears100To9999) {
-  EXPECT_EQ(Str(ToText(DateTime{-657434.0})), "100年1月1日");
-  EXPECT_EQ(Str(ToText(DateTime{-1e12})), "100年1月1日");
-  EXPECT_EQ(Str(ToText(DateTime{-HUGE_VAL})), "100年1月1日");
-  EXPECT_EQ(Str(ToText(DateTime{2958465.0})), "9999年12月31日");
-  EXPECT_EQ(Str(ToText(DateTime{2958465.75})), "9999年12月31日");
-  EXPECT_EQ(Str(ToText(DateTime{1e300})), "9999年12月31日");
-  EXPECT_EQ(Str(ToText(DateTime{std::numeric_limits<double>::quiet_NaN()})), "1899年12月30日");
 }
 
 TEST(ToText, ByteBufferUpToItsFirstNul) {

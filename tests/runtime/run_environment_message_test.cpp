@@ -78,13 +78,6 @@ TEST_F(ShowMessageTest, BytesThatAreNotGbkBecomeQuestionMarks) {
   EXPECT_THAT(Arguments(), Contains("--text=a?"));
 }
 
-TEST_F(ShowMessageTest, ANumberIsShownAsFormatValueWritesIt) {
-  FakeZenity(0);
-  EXPECT_EQ(ShowMessage(std::int32_t{42}), 0);
-  EXPECT_THAT(Arguments(), Contains("--text=42"));
-  EXPECT_THAT(Arguments(), Contains("--info"));
-}
-
 TEST_F(ShowMessageTest, OkOnlyAnswersOkHoweverItIsClosed) {
   FakeZenity(1);
   EXPECT_EQ(ShowMessage("x", 0), 0);

@@ -16,13 +16,9 @@ std::string Str(const Text& t) {
   return std::string(t);
 }
 
-TEST(Text, CopyAndFromBytes) {
+TEST(Text, Copy) {
   EXPECT_EQ(Str(CopyText(nullptr)), "");
   EXPECT_EQ(Str(CopyText("中a")), "中a");
-  EXPECT_EQ(Str(TextFromBytes("abcdef", 3)), "abc");
-  EXPECT_EQ(Str(TextFromBytes("ab\0cd", 5)), "ab");
-  EXPECT_EQ(Str(TextFromBytes("abc", 0)), "");
-  EXPECT_EQ(Str(TextFromBytes("abc", INT32_MIN)), "");
 }
 
 TEST(Text, ConcatJoinsInOrder) {

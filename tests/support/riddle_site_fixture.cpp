@@ -8,20 +8,18 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "game/contract.h"
+
 namespace zorvane::testing {
 
 std::string RiddlePageHtml(const Riddle& riddle) {
-  return "<html><head><title>谜语</title></head><body>\r\n"
-         "<h3>" +
-         riddle.question +
-         "</h3>\r\n"
-         "<p>想一想再看答案。</p>\r\n"
-         "<h3>谜底：" +
-         riddle.answer +
-         "</h3>\r\n"
-         "<p>上一篇：<a href='/dmmy/1.html'>旧谜语</a></p>\r\n"
-         "<p>下一篇：<a href='" +
-         riddle.nextPath + "'>新谜语</a></p>\r\n</body></html>\r\n";
+  // A link to an earlier page comes first, as on the site: only the next
+  // page's link may be taken.
+  return "<html><head><title>谜语</title></head><body>\r\n" + std::string(QuestionStart) +
+         riddle.question + std::string(QuestionEnd) + "\r\n<p>想一想再看。</p>\r\n" +
+         std::string(AnswerStart) + riddle.answer + std::string(AnswerEnd) +
+         "\r\n<p>上一篇：<a href='/1.html'>旧谜语</a></p>\r\n<p>" + std::string(NextPathStart) +
+         riddle.nextPath + std::string(NextPathEnd) + "新谜语</a></p>\r\n</body></html>\r\n";
 }
 
 std::vector<RiddleChainLink> MakeRiddleChain(const std::string& firstPath, int count) {

@@ -19,8 +19,8 @@ struct Riddle {
   std::string nextPath;
 };
 
-// A page laid out like the site's (GBK): the question and the answer in h3
-// headings and the "下一篇" link to nextPath.
+// A page laid out like the site's (GBK): the question and the answer in
+// their headings and the link to nextPath, marked as the contract says.
 std::string RiddlePageHtml(const Riddle& riddle);
 
 // The pages of a chain of riddles: the path of each and what it holds.

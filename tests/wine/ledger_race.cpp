@@ -20,27 +20,32 @@
 #include <string>
 #include <vector>
 
+#include "game/contract.h"
+#include "game/game_state.h"
+#include "game/ledger.h"
+#include "host/zorvane_module.h"
+
 namespace {
 
-using ZorvaneFunction = const char*(__stdcall*)(const char*, const char*, const char*, const char*,
-                                                const char*);
+using namespace zorvane;
+using host::ZorvaneFunction;
 
 const std::string Group = "7001";
 constexpr int FirstMember = 200001;
 constexpr int RaceMembers = 50;
 constexpr int StartBalance = 2000;
-const std::string BalanceKey = "总共人民币";
 const std::string CounterKey = "签到次数";
-const std::string WrongGuessHead = "不好意思答错了~！再接再厉。。~！\r\n本次扣除：";
+// The open riddle's answer, which no guess of the race holds.
+const std::string OpenAnswer = "灯笼";
 
 std::string Folder;  // this program's folder, the host's run directory
 
 std::string LedgerPath() {
-  return Folder + "\\config\\签到数据" + Group + ".ini";
+  return std::string(LedgerFilePath(Folder, Group));
 }
 
 std::string Section(int member) {
-  return std::to_string(member) + "--" + Group;
+  return std::string(LedgerSection(std::to_string(member), Group));
 }
 
 std::string FolderOfProgram() {
@@ -59,8 +64,8 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
 // A fresh ledger of members sections, CRLF lines as the sign-in module
 // writes them, and an open riddle for the group.
 void Prepare(int members) {
-  CreateDirectoryA((Folder + "\\config").c_str(), nullptr);
-  CreateDirectoryA((Folder + "\\Zorva").c_str(), nullptr);
+  CreateDirectoryA(std::string(LedgerFolderPath(Folder)).c_str(), nullptr);
+  CreateDirectoryA(std::string(GameFolderPath(Folder)).c_str(), nullptr);
   std::string ledger;
   for (int i = 0; i < members; ++i) {
     ledger.append("[").append(Section(FirstMember + i)).append("]\r\n");
@@ -68,34 +73,37 @@ void Prepare(int members) {
     ledger.append(CounterKey).append("=0\r\n");
   }
   WriteWholeFile(LedgerPath(), ledger);
-  WriteWholeFile(Folder + "\\Zorva\\" + Group + ".ini",
-                 "[开始]\r\n结尾=/dmmy/19499.html\r\n答案=谜底\r\n");
+  std::string state = "[";
+  state.append(StateSection).append("]\r\n");
+  state.append(CurrentPathKey).append("=").append(InitialRiddlePath).append("\r\n");
+  state.append(AnswerKey).append("=").append(OpenAnswer).append("\r\n");
+  WriteWholeFile(std::string(StateFilePath(Folder, Group)), state);
 }
 
-std::string ReadKey(int member, const std::string& key) {
+std::string ReadKey(int member, TextView key) {
   char value[64] = {};
-  GetPrivateProfileStringA(Section(member).c_str(), key.c_str(), "", value, sizeof value,
-                           LedgerPath().c_str());
+  GetPrivateProfileStringA(Section(member).c_str(), std::string(key).c_str(), "", value,
+                           sizeof value, LedgerPath().c_str());
   return value;
 }
 
+// zorvane.dll beside this program, loaded for the rest of its run.
 ZorvaneFunction LoadGame() {
-  const HMODULE module = LoadLibraryA((Folder + "\\zorvane.dll").c_str());
-  if (module == nullptr) {
-    std::fprintf(stderr, "cannot load zorvane.dll\n");
+  static host::ZorvaneModule module(Folder + "\\zorvane.dll");
+  if (!module.loaded()) {
+    std::fprintf(stderr, "%s\n", module.error().c_str());
     std::exit(2);
   }
-  return reinterpret_cast<ZorvaneFunction>(
-      reinterpret_cast<void*>(GetProcAddress(module, "Zorvane")));
+  return module.zorvane();
 }
 
 // The penalty that a wrong-guess reply announces, or -1 for any other reply.
 int PenaltyOf(const char* reply) {
   const std::string text = reply ? reply : "";
-  if (text.compare(0, WrongGuessHead.size(), WrongGuessHead) != 0) {
+  if (!TextView(text).starts_with(WrongGuessReplyHead)) {
     return -1;
   }
-  return std::atoi(text.c_str() + WrongGuessHead.size());
+  return std::atoi(text.c_str() + WrongGuessReplyHead.size());
 }
 
 long long Microseconds() {
@@ -138,7 +146,8 @@ struct SignIn {
 int Leftovers() {
   int count = 0;
   WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((Folder + "\\config\\*").c_str(), &found);
+  const HANDLE search =
+      FindFirstFileA((std::string(LedgerFolderPath(Folder)) + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     return 0;
   }

@@ -3,8 +3,7 @@
 // line from a file (or standard input when the file is "-"), one answer line
 // for each, flushed at once so that a test can talk to it through pipes.
 //
-// Texts travel as "x" followed by their bytes in hex ("x" alone is the empty
-// text); "-" stands for a null pointer.
+// Texts travel as hex words (support/hex.h); "-" stands for a null pointer.
 //
 //   load                      -> loaded 1|0
 //   configure SITE UPDATE     -> configured 1|0   (test build of the module only)
@@ -16,72 +15,40 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/zorvane_module.h"
+#include "support/hex.h"
+
 namespace {
 
-using InfoFunction = const char*(__cdecl*)();
-using ZorvaneFunction = const char*(__stdcall*)(const char*, const char*, const char*, const char*,
-                                                const char*);
-using ConfigureFunction = void(__cdecl*)(const char*, const char*, const char*);
+using zorvane::host::ModuleLibrary;
+using zorvane::host::ZorvaneModule;
+using zorvane::testing::FromHexWord;
+using zorvane::testing::HexWord;
 
-// An export of module, or null.
-template <class Function>
-Function Lookup(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-// The folder of this program, found in UTF-16: cutting an ANSI path at its
-// last 0x5C byte would split a GBK character whose second byte is 0x5C.
-std::wstring OwnFolder() {
+// The path of zorvane.dll beside this program, in the ANSI code page. The
+// folder is found in UTF-16: cutting an ANSI path at its last 0x5C byte
+// would split a GBK character whose second byte is 0x5C.
+std::string ModuleBesideProgram() {
   std::vector<wchar_t> path(32768);
   const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
   std::wstring folder(path.data(), length);
-  return folder.substr(0, folder.find_last_of(L'\\'));
+  const std::wstring module = folder.substr(0, folder.find_last_of(L'\\')) + L"\\zorvane.dll";
+  const int size = WideCharToMultiByte(CP_ACP, 0, module.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+  WideCharToMultiByte(CP_ACP, 0, module.c_str(), -1, ansi.data(), size, nullptr, nullptr);
+  ansi.resize(std::strlen(ansi.c_str()));
+  return ansi;
 }
 
-std::string Hex(const char* text) {
-  if (text == nullptr) {
-    return "-";
-  }
-  static const char digits[] = "0123456789abcdef";
-  std::string hex = "x";
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-    hex += digits[*p >> 4];
-    hex += digits[*p & 15];
-  }
-  return hex;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return 0;
-}
-
-// A decoded argument: null for "-".
-struct Argument {
-  bool null = true;
-  std::string bytes;
-  const char* get() const { return null ? nullptr : bytes.c_str(); }
-};
-
-Argument Decode(const std::string& word) {
-  Argument argument;
-  if (word.empty() || word[0] != 'x') {
-    return argument;
-  }
-  argument.null = false;
-  for (std::size_t i = 1; i + 1 < word.size(); i += 2) {
-    argument.bytes += static_cast<char>(HexDigit(word[i]) * 16 + HexDigit(word[i + 1]));
-  }
-  return argument;
+// A decoded argument, which may be null.
+const char* Pointer(const std::optional<std::string>& argument) {
+  return argument ? argument->c_str() : nullptr;
 }
 
 // Microseconds since start, from the performance counter.
@@ -115,58 +82,57 @@ std::string ExportNames(HMODULE module) {
 
 class Host {
  public:
-  explicit Host(std::wstring modulePath) : modulePath_(std::move(modulePath)) {}
+  explicit Host(std::string modulePath) : modulePath_(std::move(modulePath)) {}
 
   std::string Run(const std::string& line) {
     std::istringstream words(line);
     std::string command;
     words >> command;
     if (command == "load") {
-      module_ = LoadLibraryW(modulePath_.c_str());
-      return module_ ? "loaded 1" : "loaded 0";
+      module_ = std::make_unique<ZorvaneModule>(modulePath_);
+      return module_->loaded() ? "loaded 1" : "loaded 0";
     }
-    if (module_ == nullptr) {
+    if (module_ == nullptr || !module_->loaded()) {
       return "error not loaded";
     }
     if (command == "configure") {
       std::string site, update;
       words >> site >> update;
-      const auto configure = Lookup<ConfigureFunction>(module_, "ZorvaneConfigureForTesting");
-      if (configure == nullptr) {
+      if (module_->configure() == nullptr) {
         return "configured 0";
       }
       // No run directory: the module keeps the one it found at load.
-      configure(nullptr, Decode(site).get(), Decode(update).get());
+      module_->configure()(nullptr, Pointer(FromHexWord(site)), Pointer(FromHexWord(update)));
       return "configured 1";
     }
     if (command == "exports") {
-      return "exports" + ExportNames(module_);
+      // The loaded module's base address is its handle.
+      return "exports" + ExportNames(GetModuleHandleA(modulePath_.c_str()));
     }
     if (command == "info") {
-      const auto info = Lookup<InfoFunction>(module_, "info");
       LARGE_INTEGER start;
       QueryPerformanceCounter(&start);
-      const char* descriptor = info();
-      return "info " + Hex(descriptor) + " " + std::to_string(MicrosecondsSince(start));
+      const char* descriptor = module_->info()();
+      return "info " + HexWord(descriptor) + " " + std::to_string(MicrosecondsSince(start));
     }
     if (command == "event") {
-      Argument arguments[5];
-      for (Argument& argument : arguments) {
+      std::optional<std::string> arguments[5];
+      for (std::optional<std::string>& argument : arguments) {
         std::string word;
         words >> word;
-        argument = Decode(word);
+        argument = FromHexWord(word);
       }
-      const auto zorvane = Lookup<ZorvaneFunction>(module_, "Zorvane");
       LARGE_INTEGER start;
       QueryPerformanceCounter(&start);
-      const char* reply = zorvane(arguments[0].get(), arguments[1].get(), arguments[2].get(),
-                                  arguments[3].get(), arguments[4].get());
-      return "reply " + Hex(reply) + " " + std::to_string(MicrosecondsSince(start));
+      const char* reply =
+          module_->zorvane()(Pointer(arguments[0]), Pointer(arguments[1]), Pointer(arguments[2]),
+                             Pointer(arguments[3]), Pointer(arguments[4]));
+      return "reply " + HexWord(reply) + " " + std::to_string(MicrosecondsSince(start));
     }
     if (command == "unload") {
-      const BOOL freed = FreeLibrary(module_);
-      module_ = nullptr;
-      const bool stillLoaded = GetModuleHandleW(modulePath_.c_str()) != nullptr;
+      const bool freed = module_->library().Unload();
+      module_.reset();
+      const bool stillLoaded = ModuleLibrary::IsInProcess(modulePath_);
       std::string answer = freed ? "unloaded 1" : "unloaded 0";
       answer += stillLoaded ? " 1" : " 0";
       return answer;
@@ -175,8 +141,8 @@ class Host {
   }
 
  private:
-  std::wstring modulePath_;
-  HMODULE module_ = nullptr;
+  std::string modulePath_;
+  std::unique_ptr<ZorvaneModule> module_;
 };
 
 }  // namespace
@@ -190,7 +156,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  Host host(OwnFolder() + L"\\zorvane.dll");
+  Host host(ModuleBesideProgram());
   char line[65536];
   while (std::fgets(line, sizeof line, input) != nullptr) {
     std::string command(line);

@@ -7,7 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "riddle_catalog.h"
+#include "game/contract.h"
+#include "game/game_rules.h"
+#include "game/ledger.h"
+#include "host/command_word.h"
+#include "riddles/riddle_catalog.h"
+#include "signin/signin_ledger.h"
 
 namespace host_simulator {
 namespace {
@@ -15,15 +20,6 @@ namespace {
 using riddle_site::Riddle;
 using riddle_site::RiddleCatalog;
 
-constexpr std::string_view StartCommand = "开始";
-constexpr std::string_view CommandWord = "Zorva ";
-constexpr std::string_view RewardPrefix = "恭喜猜对 了~！ 本次收获：";
-constexpr std::string_view RewardMiddle = "元。。\r\n";
-constexpr std::string_view PenaltyPrefix = "不好意思答错了~！再接再厉。。~！\r\n本次扣除：";
-constexpr std::string_view PenaltySuffix = "元";
-constexpr std::string_view RefusalPrefix = "对不起，你当前没有更多人民币参加游戏~！";
-
-constexpr double PlayThreshold = 20.0;
 constexpr int RiddlesToSolve = 5;
 constexpr double Gift = 50;
 
@@ -60,41 +56,41 @@ std::optional<int> AmountAfter(std::string_view reply, std::string_view prefix,
   return std::stoi(std::string(reply.substr(0, digits)));
 }
 
-// Types one line (GBK here, UTF-8 on the terminal) as the member would.
-void Type(Host& host, std::string_view title, std::string_view gbkLine) {
-  const std::string line = ForTerminal(gbkLine);
+// Types one line (UTF-8, as on the terminal) as the member would.
+void Type(Host& host, std::string_view title, const std::string& line) {
   std::cout << "\n-- " << title << ": " << line << "\n";
   host.Handle(line);
 }
 
 // Types a message and returns what reached the module and came back.
-Exchange Send(Host& host, std::string_view title, std::string_view gbkMessage) {
-  Type(host, title, gbkMessage);
+Exchange Send(Host& host, std::string_view title, const std::string& message) {
+  Type(host, title, message);
   Expect(host.lastExchange().has_value(), "the message never reached the module");
   return *host.lastExchange();
 }
 
 void ExpectPlayable(const Exchange& exchange) {
-  Expect(!std::string_view(exchange.reply).starts_with(RefusalPrefix),
-         "the member was refused although the balance was above 20");
+  Expect(!std::string_view(exchange.reply).starts_with(zorvane::RefusedReplyHead),
+         "the member was refused although the balance was above " +
+             std::to_string(static_cast<int>(zorvane::PlayThreshold)));
 }
 
 // A guess that cannot be right: another riddle's answer that does not hold
-// this one's.
+// this one's (UTF-8, as typed).
 std::string WrongGuessFor(const RiddleCatalog& catalog, const Riddle& riddle) {
   for (const Riddle* other = &catalog.Next(riddle); other != &riddle;
        other = &catalog.Next(*other)) {
     if (other->answer.find(riddle.answer) == std::string_view::npos) {
-      return std::string(other->answer);
+      return ForTerminal(other->answer);
     }
   }
   return "?";
 }
 
 const Riddle& StartGame(Host& host, const RiddleCatalog& catalog) {
-  const std::string command = std::string(CommandWord) + std::string(StartCommand);
+  const std::string command = ForTerminal(host.commandWord() + std::string(zorvane::StartWord));
   const Exchange started = Send(host, "start command with the command word", command);
-  Expect(started.message == StartCommand, "the host did not take the command word off");
+  Expect(started.message == zorvane::StartWord, "the host did not take the command word off");
   ExpectPlayable(started);
   Expect(!started.reply.empty(),
          "no reply to the start command: is the riddle site running where the module looks?");
@@ -103,7 +99,7 @@ const Riddle& StartGame(Host& host, const RiddleCatalog& catalog) {
   ExpectBalanceChange(started, 0);
 
   const Exchange again =
-      Send(host, "start command again (shows the same riddle)", std::string(StartCommand));
+      Send(host, "start command again (shows the same riddle)", ForTerminal(zorvane::StartWord));
   Expect(again.reply == riddle->question, "a second start command showed another riddle");
   ExpectBalanceChange(again, 0);
   return *riddle;
@@ -113,41 +109,44 @@ void GuessWrong(Host& host, const RiddleCatalog& catalog, const Riddle& riddle) 
   const Exchange wrong = Send(host, "wrong guess", WrongGuessFor(catalog, riddle));
   ExpectPlayable(wrong);
   std::string_view rest;
-  const std::optional<int> penalty = AmountAfter(wrong.reply, PenaltyPrefix, rest);
-  Expect(penalty && rest == PenaltySuffix, "the reply to a wrong guess has the wrong form");
-  Expect(*penalty >= 2 && *penalty <= 10, "the penalty is outside 2 to 10");
+  const std::optional<int> penalty = AmountAfter(wrong.reply, zorvane::WrongGuessReplyHead, rest);
+  Expect(penalty && rest == zorvane::WrongGuessReplyTail,
+         "the reply to a wrong guess has the wrong form");
+  Expect(*penalty >= zorvane::PenaltyRange.low && *penalty <= zorvane::PenaltyRange.high,
+         "the penalty is outside its range");
   ExpectBalanceChange(wrong, -*penalty);
 }
 
 const Riddle& GuessRight(Host& host, const RiddleCatalog& catalog, const Riddle& riddle,
                          bool bare) {
-  const std::string answer(riddle.answer);
+  const std::string answer = ForTerminal(riddle.answer);
   const std::string guess = bare ? answer : "我猜是" + answer + "吧";
   const Exchange right =
       Send(host, bare ? "right answer" : "right answer inside a sentence", guess);
   ExpectPlayable(right);
   std::string_view rest;
-  const std::optional<int> reward = AmountAfter(right.reply, RewardPrefix, rest);
-  Expect(reward && rest.starts_with(RewardMiddle), "the reply to a right guess has the wrong form");
-  Expect(*reward >= 20 && *reward <= 30, "the reward is outside 20 to 30");
+  const std::optional<int> reward = AmountAfter(right.reply, zorvane::CorrectGuessReplyHead, rest);
+  Expect(reward && rest.starts_with(zorvane::CorrectGuessReplyMiddle),
+         "the reply to a right guess has the wrong form");
+  Expect(*reward >= zorvane::RewardRange.low && *reward <= zorvane::RewardRange.high,
+         "the reward is outside its range");
   const Riddle& next = catalog.Next(riddle);
-  Expect(rest.substr(RewardMiddle.size()) == next.question,
+  Expect(rest.substr(zorvane::CorrectGuessReplyMiddle.size()) == next.question,
          "the reply to a right guess does not carry the next riddle's question");
   ExpectBalanceChange(right, *reward);
   return next;
 }
 
 // The sign-in module pays the member; the module's game is not involved.
-void GiveMoney(Host& host, const SigninLedger& ledger) {
-  const double before = ledger.Balance(host.group(), host.member());
+void GiveMoney(Host& host) {
+  const double before = host.Balance(host.member());
   Type(host, "the sign-in module pays", "/give " + std::to_string(static_cast<int>(Gift)));
-  const double after = ledger.Balance(host.group(), host.member());
+  const double after = host.Balance(host.member());
   Expect(std::abs(after - (before + Gift)) < 1e-6, "/give did not add to the member's balance");
 }
 
 // A second member solves the open riddle; the balances list both, highest first.
-const Riddle& AnotherMemberPlays(Host& host, const SigninLedger& ledger,
-                                 const RiddleCatalog& catalog, const Riddle& riddle) {
+const Riddle& AnotherMemberPlays(Host& host, const RiddleCatalog& catalog, const Riddle& riddle) {
   const std::string first = host.member();
   const std::string second = first + "1";
   Type(host, "switch member", "/member " + second);
@@ -156,15 +155,17 @@ const Riddle& AnotherMemberPlays(Host& host, const SigninLedger& ledger,
   Type(host, "back to the first member", "/member " + first);
 
   Type(host, "balances of the group", "/balances");
-  const std::vector<MemberBalance> members = ledger.Members(host.group());
+  const std::vector<zorvane::MemberBalance> members = host.Members();
   auto listed = [&](const std::string& member) {
-    return std::any_of(members.begin(), members.end(),
-                       [&](const MemberBalance& m) { return m.member == member; });
+    return std::any_of(members.begin(), members.end(), [&](const zorvane::MemberBalance& m) {
+      return std::string_view(m.member) == member;
+    });
   };
   Expect(listed(first) && listed(second), "/balances does not list both members");
-  Expect(std::is_sorted(
-             members.begin(), members.end(),
-             [](const MemberBalance& a, const MemberBalance& b) { return a.value > b.value; }),
+  Expect(std::is_sorted(members.begin(), members.end(),
+                        [](const zorvane::MemberBalance& a, const zorvane::MemberBalance& b) {
+                          return a.value > b.value;
+                        }),
          "/balances is not ordered highest first");
   return next;
 }
@@ -178,37 +179,37 @@ void CheckDescriptor(Host& host, const std::string& descriptor) {
   }
   Expect(descriptor.starts_with("Zorvane\r\n") && descriptor.ends_with("\r\n") && lines == 10,
          "the descriptor is not ten lines starting with Zorvane");
-  Expect(CommandWordOf(descriptor) == CommandWord,
-         "the descriptor's command word is not \"Zorva \"");
+  Expect(!zorvane::host::CommandWordOf(descriptor).empty(), "the descriptor names no command word");
 }
 
 // The demo needs a member who may play; the sign-in module pays out when
 // earlier games have used the money up.
-void MakeMemberPlayable(const Host& host, const SigninLedger& ledger) {
-  if (ledger.Balance(host.group(), host.member()) - PlayThreshold > 1e-7) {
+void MakeMemberPlayable(const Host& host) {
+  if (zorvane::IsAbovePlayThreshold(host.Balance(host.member()))) {
     return;
   }
-  std::cout << "(the member holds 20 or less: the demo gives them " << StartingBalance << ")\n";
-  Expect(ledger.SetBalance(host.group(), host.member(), StartingBalance),
-         "cannot write " + ForTerminal(ledger.FilePath(host.group())));
+  std::cout << "(the member holds " << zorvane::PlayThreshold << " or less: the demo gives them "
+            << StartingBalance << ")\n";
+  Expect(zorvane::WriteMemberBalance(host.settingsFolder(), host.group(), host.member(),
+                                     StartingBalance),
+         "cannot write the sign-in ledger");
 }
 
 }  // namespace
 
-int RunDemo(Host& host, const SigninLedger& ledger, const RiddleCatalog& catalog,
-            const std::string& descriptor) {
+int RunDemo(Host& host, const RiddleCatalog& catalog, const std::string& descriptor) {
   int solved = 0;
   try {
     CheckDescriptor(host, descriptor);
-    MakeMemberPlayable(host, ledger);
+    MakeMemberPlayable(host);
     host.ShowBalance();
     const Riddle* riddle = &StartGame(host, catalog);
     GuessWrong(host, catalog, *riddle);
-    GiveMoney(host, ledger);
+    GiveMoney(host);
     for (; solved < RiddlesToSolve; ++solved) {
       riddle = &GuessRight(host, catalog, *riddle, solved != 1);
     }
-    riddle = &AnotherMemberPlays(host, ledger, catalog, *riddle);
+    riddle = &AnotherMemberPlays(host, catalog, *riddle);
     ++solved;
     Type(host, "where the group stands", "/riddle");
   } catch (const DemoFailure& failure) {

@@ -5,14 +5,12 @@
 #include <string>
 
 #include "host.h"
-#include "riddle_catalog.h"
-#include "signin_ledger.h"
+#include "riddles/riddle_catalog.h"
 
 namespace host_simulator {
 
 // Plays the demo as the host's member would type it; 0 when every reply
 // and balance was as expected, 1 otherwise. descriptor is what info gave.
-int RunDemo(Host& host, const SigninLedger& ledger, const riddle_site::RiddleCatalog& catalog,
-            const std::string& descriptor);
+int RunDemo(Host& host, const riddle_site::RiddleCatalog& catalog, const std::string& descriptor);
 
 }  // namespace host_simulator

@@ -4,22 +4,19 @@
 #include <cstdlib>
 #include <utility>
 
-#include "runtime/gbk_to_utf8.h"
+#include "game/contract.h"
+#include "game/game_state.h"
+#include "game/ledger.h"
+#include "host/command_word.h"
+#include "runtime/convert.h"
+#include "runtime/gbk_utf8.h"
+#include "runtime/native_path.h"
 #include "runtime/settings/settings.h"
-#include "utf8_to_gbk.h"
 
 namespace host_simulator {
 namespace {
 
-// The module's game state of a group: section "开始", keys "结尾" (the
-// page path) and "答案" (the open riddle's answer).
-constexpr char StateSection[] = "开始";
-constexpr char PathKey[] = "结尾";
-constexpr char AnswerKey[] = "答案";
-
-constexpr char HelpText[] =
-    "Messages go to the module as group messages of the current member.\n"
-    "A message that starts with the command word (\"Zorva \") reaches it without the word.\n"
+constexpr char HelpCommands[] =
     "Commands of the simulator:\n"
     "  /member N          chat as member N (a new member gets the starting balance)\n"
     "  /group N           chat in group N\n"
@@ -56,23 +53,22 @@ std::optional<double> ParseAmount(const std::string& text) {
 }  // namespace
 
 std::string ForTerminal(std::string_view gbk) {
-  std::string text = zorvane::GbkToUtf8(gbk);
+  std::string text = zorvane::GbkToUtf8Lenient(gbk);
   std::erase(text, '\r');
   return text;
 }
 
-Host::Host(ZorvaneModule& module, const SigninLedger& ledger, std::string runDirectory,
-           std::string group, std::string member, std::ostream& out)
+Host::Host(zorvane::host::ZorvaneModule& module, std::string settingsFolder, std::string group,
+           std::string member, std::ostream& out)
     : module_(module),
-      ledger_(ledger),
-      runDirectory_(std::move(runDirectory)),
+      settingsFolder_(std::move(settingsFolder)),
       group_(std::move(group)),
       member_(std::move(member)),
       out_(out) {}
 
 std::string Host::CallInfo() {
   std::string descriptor = module_.Info();
-  commandWord_ = CommandWordOf(descriptor);
+  commandWord_ = zorvane::host::CommandWordOf(descriptor);
   return descriptor;
 }
 
@@ -82,7 +78,7 @@ void Host::ShowDescriptor(std::string_view descriptor) {
 }
 
 bool Host::Handle(std::string_view utf8Line) {
-  const std::optional<std::string> line = riddle_site::Utf8ToGbk(utf8Line);
+  const std::optional<std::string> line = zorvane::Utf8ToGbk(utf8Line);
   if (!line) {
     out_ << "  (not sent: the message is not UTF-8 or holds characters that GBK lacks)\n";
     return true;
@@ -95,10 +91,20 @@ bool Host::Handle(std::string_view utf8Line) {
   return true;
 }
 
+double Host::Balance(const std::string& member) const {
+  return zorvane::ToNumber(
+      zorvane::ReadMemberBalance(settingsFolder_, group_, member).value_or(zorvane::Text()));
+}
+
+std::vector<zorvane::MemberBalance> Host::Members() const {
+  return zorvane::LedgerMembers(settingsFolder_, group_);
+}
+
 void Host::Send(const std::string& gbkMessage) {
-  Exchange exchange{gbkMessage, "", ledger_.Balance(group_, member_), 0.0};
-  exchange.reply = module_.Event(gbkMessage, GroupMessageType, group_, member_, "");
-  exchange.balanceAfter = ledger_.Balance(group_, member_);
+  Exchange exchange{gbkMessage, "", Balance(member_), 0.0};
+  exchange.reply = module_.Event(gbkMessage.c_str(), std::string(zorvane::GroupMessageType).c_str(),
+                                 group_.c_str(), member_.c_str(), "");
+  exchange.balanceAfter = Balance(member_);
   if (exchange.reply.empty()) {
     out_ << "  (no reply)\n";
   } else {
@@ -132,16 +138,22 @@ bool Host::Run(const HostCommand& command) {
 }
 
 void Host::ShowBalance() const {
-  const std::optional<std::string> balance = ledger_.BalanceText(group_, member_);
+  const std::optional<zorvane::Text> balance =
+      zorvane::ReadMemberBalance(settingsFolder_, group_, member_);
   out_ << "  balance of " << member_ << ": " << (balance ? ForTerminal(*balance) : "(none)")
        << std::endl;
 }
 
+std::string Host::LedgerShown() const {
+  return zorvane::NativePath(zorvane::LedgerFilePath(settingsFolder_, group_));
+}
+
 bool Host::SeedMember() const {
-  if (ledger_.SeedIfMissing(group_, member_)) {
+  if (zorvane::ReadMemberBalance(settingsFolder_, group_, member_) ||
+      zorvane::WriteMemberBalance(settingsFolder_, group_, member_, StartingBalance)) {
     return true;
   }
-  out_ << "  cannot write the sign-in file " << ForTerminal(ledger_.FilePath(group_)) << "\n";
+  out_ << "  cannot write the sign-in file " << LedgerShown() << "\n";
   return false;
 }
 
@@ -166,46 +178,54 @@ void Host::GiveMoney(const std::vector<std::string>& arguments) {
   }
   const std::string member = arguments.size() == 2 ? arguments[1] : member_;
   // Beyond the largest double the sum is infinity, which the module reads
-  // back from the file as 0.
-  if (!std::isfinite(ledger_.Balance(group_, member) + *amount)) {
+  // back from the file as 0: the sign-in side refuses it too, but this says why.
+  if (!std::isfinite(Balance(member) + *amount)) {
     out_ << "  cannot pay " << arguments[0] << " to " << member
          << ": the balance would be larger than a balance can be\n";
     return;
   }
-  if (!ledger_.Give(group_, member, *amount)) {
-    out_ << "  cannot write the sign-in file " << ForTerminal(ledger_.FilePath(group_)) << "\n";
+  if (!zorvane::PayMember(settingsFolder_, group_, member, *amount)) {
+    out_ << "  cannot write the sign-in file " << LedgerShown() << "\n";
     return;
   }
+  const std::optional<zorvane::Text> now =
+      zorvane::ReadMemberBalance(settingsFolder_, group_, member);
   out_ << "  the sign-in module paid " << arguments[0] << " to " << member << ", who now has "
-       << ForTerminal(ledger_.BalanceText(group_, member).value_or("0")) << "\n";
+       << (now ? ForTerminal(*now) : "0") << "\n";
 }
 
 void Host::ShowBalances() const {
-  const std::vector<MemberBalance> members = ledger_.Members(group_);
+  const std::vector<zorvane::MemberBalance> members = Members();
   out_ << "  balances in group " << group_ << ":\n";
   if (members.empty()) {
     out_ << "    (nobody)\n";
   }
-  for (const MemberBalance& entry : members) {
+  for (const zorvane::MemberBalance& entry : members) {
     out_ << "    " << ForTerminal(entry.member) << ": " << ForTerminal(entry.text)
-         << (entry.member == member_ ? "  (you)" : "") << "\n";
+         << (std::string_view(entry.member) == member_ ? "  (you)" : "") << "\n";
   }
 }
 
 void Host::ShowRiddle() const {
-  const std::string stateFile = runDirectory_ + "/Zorva/" + group_ + ".ini";
-  const zorvane::Text path = zorvane::ReadSetting(stateFile, StateSection, PathKey);
+  const zorvane::Text stateFile = zorvane::StateFilePath(settingsFolder_, group_);
+  const zorvane::Text path =
+      zorvane::ReadSetting(stateFile, zorvane::StateSection, zorvane::CurrentPathKey);
+  const std::string start = ForTerminal(zorvane::StartWord);
   if (path.empty()) {
-    out_ << "  group " << group_ << " has no game yet: send " << ForTerminal("开始") << "\n";
+    out_ << "  group " << group_ << " has no game yet: send " << start << "\n";
     return;
   }
-  const bool open = !zorvane::ReadSetting(stateFile, StateSection, AnswerKey).empty();
+  const bool open =
+      !zorvane::ReadSetting(stateFile, zorvane::StateSection, zorvane::AnswerKey).empty();
   out_ << "  group " << group_ << " is at page " << ForTerminal(path) << "; "
-       << (open ? "a riddle is open" : "no riddle is open: send " + ForTerminal("开始")) << "\n";
+       << (open ? "a riddle is open" : "no riddle is open: send " + start) << "\n";
 }
 
 void Host::ShowHelp() const {
-  out_ << HelpText;
+  out_ << "Messages go to the module as group messages of the current member.\n"
+       << "A message that starts with the command word (\"" << ForTerminal(commandWord_)
+       << "\") reaches it without the word.\n"
+       << HelpCommands;
 }
 
 }  // namespace host_simulator

@@ -7,29 +7,31 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "host/zorvane_module.h"
 #include "host_commands.h"
-#include "signin_ledger.h"
-#include "zorvane_module.h"
+#include "signin/signin_ledger.h"
 
 namespace host_simulator {
-
-// The message type of a group message, the only one the game answers.
-inline constexpr char GroupMessageType[] = "2";
 
 // One message that reached the module.
 struct Exchange {
   std::string message;   // GBK, as the module received it
   std::string reply;     // GBK; empty for no reply
-  double balanceBefore;  // the sender's, as stored in the sign-in file
+  double balanceBefore;  // the sender's, as stored in the sign-in ledger
   double balanceAfter;
 };
 
+// What a member holds when the simulator first meets them.
+inline constexpr char StartingBalance[] = "100";
+
 class Host {
  public:
-  // group and member are numbers (ASCII digits).
-  Host(ZorvaneModule& module, const SigninLedger& ledger, std::string runDirectory,
-       std::string group, std::string member, std::ostream& out);
+  // settingsFolder: the run directory, as the settings layer names folders
+  // (GBK). group and member are numbers (ASCII digits).
+  Host(zorvane::host::ZorvaneModule& module, std::string settingsFolder, std::string group,
+       std::string member, std::ostream& out);
 
   // Calls info, as a host does once after loading the module, and learns
   // the command word from the descriptor. Returns the descriptor (GBK).
@@ -46,12 +48,21 @@ class Host {
 
   const std::string& group() const { return group_; }
   const std::string& member() const { return member_; }
+  const std::string& settingsFolder() const { return settingsFolder_; }
+  // The descriptor's command word (GBK), once CallInfo has been called.
+  const std::string& commandWord() const { return commandWord_; }
+
+  // A member's balance in the current group, as the game reads it.
+  double Balance(const std::string& member) const;
+
+  // The current group's members, highest balance first.
+  std::vector<zorvane::MemberBalance> Members() const;
 
   // Shows the current member's stored balance.
   void ShowBalance() const;
 
   // Gives the current member their starting balance when they have none;
-  // false (after saying why) when the sign-in file cannot be written.
+  // false (after saying why) when the sign-in ledger cannot be written.
   bool SeedMember() const;
 
  private:
@@ -63,10 +74,10 @@ class Host {
   void ShowBalances() const;
   void ShowRiddle() const;
   void ShowHelp() const;
+  std::string LedgerShown() const;
 
-  ZorvaneModule& module_;
-  const SigninLedger& ledger_;
-  std::string runDirectory_;
+  zorvane::host::ZorvaneModule& module_;
+  std::string settingsFolder_;
   std::string group_;
   std::string member_;
   std::string commandWord_;

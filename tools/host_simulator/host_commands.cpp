@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
+#include "host/command_word.h"
+
 namespace host_simulator {
 namespace {
-
-constexpr std::string_view LineEnd = "\r\n";
-constexpr int CommandWordLine = 5;
 
 std::vector<std::string> SplitAtBlanks(std::string_view text) {
   std::vector<std::string> words;
@@ -31,27 +30,12 @@ RoutedLine RouteLine(std::string_view line, std::string_view commandWord) {
     }
     return command;
   }
-  if (!commandWord.empty() && line.starts_with(commandWord)) {
-    line.remove_prefix(commandWord.size());
-  }
-  return ModuleMessage{std::string(line)};
+  return ModuleMessage{
+      std::string(zorvane::host::AfterCommandWord(line, commandWord).value_or(line))};
 }
 
 bool IsNumber(std::string_view text) {
   return !text.empty() && text.find_first_not_of("0123456789") == text.npos;
-}
-
-std::string CommandWordOf(std::string_view descriptor) {
-  std::size_t begin = 0;
-  for (int line = 1; line < CommandWordLine; ++line) {
-    const std::size_t end = descriptor.find(LineEnd, begin);
-    if (end == descriptor.npos) {
-      return "";
-    }
-    begin = end + LineEnd.size();
-  }
-  const std::size_t end = descriptor.find(LineEnd, begin);
-  return end == descriptor.npos ? "" : std::string(descriptor.substr(begin, end - begin));
 }
 
 }  // namespace host_simulator

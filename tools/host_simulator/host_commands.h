@@ -1,7 +1,7 @@
-// How a host routes a line that a member types: the simulator's own
-// commands start with "/" and never reach the module; a message that starts
-// with the module's command word reaches it without that word, as hosts that
-// route by command word deliver it; every other message reaches it as it is.
+// How the simulator routes a line that a member types: its own commands
+// start with "/" and never reach the module; a message that starts with the
+// module's command word reaches it without that word, as hosts that route
+// by command word deliver it; every other message reaches it as it is.
 #pragma once
 
 #include <string>
@@ -24,16 +24,11 @@ struct ModuleMessage {
 
 using RoutedLine = std::variant<HostCommand, ModuleMessage>;
 
-// commandWord is the descriptor's fifth line ("Zorva ", blank included);
-// an empty one takes nothing off.
+// commandWord is the descriptor's command word; an empty one takes nothing off.
 RoutedLine RouteLine(std::string_view line, std::string_view commandWord);
 
 // Group and member numbers become file and section names: only ASCII
 // digits are taken, so that none can step out of the run directory.
 bool IsNumber(std::string_view text);
-
-// The fifth line of a descriptor (lines end with "\r\n"); empty when it has
-// fewer lines.
-std::string CommandWordOf(std::string_view descriptor);
 
 }  // namespace host_simulator

@@ -19,14 +19,17 @@
 #include <string>
 
 #include "demo.h"
+#include "game/contract.h"
 #include "host.h"
+#include "host/settings_folder.h"
+#include "host/zorvane_module.h"
 #include "line_reader.h"
 #include "options.h"
-#include "riddle_file.h"
-#include "signin_ledger.h"
-#include "zorvane_module.h"
+#include "riddles/riddle_file.h"
 
 namespace host_simulator {
+
+using zorvane::host::ZorvaneModule;
 
 std::optional<std::string> AbsolutePath(const std::string& path) {
   char resolved[PATH_MAX];
@@ -60,7 +63,7 @@ std::string ConfigureModule(ZorvaneModule& module, const Options& options) {
   const std::string site = options.siteBase.value_or(ZORVANE_DEFAULT_SITE_BASE);
   const std::string updatePage =
       options.siteBase ? *options.siteBase + "/update.html" : ZORVANE_DEFAULT_UPDATE_PAGE_URL;
-  if (!module.ConfigureForTesting(runDirectory, site, updatePage)) {
+  if (!module.ConfigureForTesting(runDirectory.c_str(), site, updatePage)) {
     std::cerr << "note: this module has its riddle site and run directory built in; "
                  "--site and --run-dir are ignored\n";
     return ownFolder;
@@ -87,8 +90,9 @@ void Converse(Host& host, LineReader& reader, bool skipComments) {
 
 void Chat(Host& host, const std::string& descriptor) {
   host.ShowDescriptor(descriptor);
+  const std::string start(zorvane::StartWord);
   std::cout << "\nType group messages and press Enter; /help lists the simulator's commands.\n"
-            << "Send " << ForTerminal("开始") << " (or " << ForTerminal("Zorva 开始")
+            << "Send " << ForTerminal(start) << " (or " << ForTerminal(host.commandWord() + start)
             << ") for a riddle, then guess.\n";
   host.ShowBalance();
   LineReader reader(std::cin);
@@ -120,8 +124,13 @@ int Run(const Options& options) {
     return 2;
   }
   const std::string runDirectory = ConfigureModule(module, options);
-  const SigninLedger ledger(runDirectory);
-  Host host(module, ledger, runDirectory, options.group, options.member, std::cout);
+  const std::optional<std::string> settingsFolder = zorvane::host::SettingsFolder(runDirectory);
+  if (!settingsFolder) {
+    std::cerr << "host_simulator: the run directory " << runDirectory
+              << " has a name that GBK cannot spell\n";
+    return 2;
+  }
+  Host host(module, *settingsFolder, options.group, options.member, std::cout);
   if (!host.SeedMember()) {
     return 2;
   }
@@ -134,12 +143,13 @@ int Run(const Options& options) {
   const std::string descriptor = host.CallInfo();
   if (options.demo) {
     riddle_site::LoadedRiddles loaded = riddle_site::LoadRiddleFile(options.riddleFile);
-    if (loaded.problem) {
+    if (!loaded.problems.empty()) {
       std::cerr << "host_simulator: bad riddle file: "
-                << riddle_site::DescribeProblem(options.riddleFile, *loaded.problem) << "\n";
+                << riddle_site::DescribeProblem(options.riddleFile, loaded.problems.front())
+                << "\n";
       return 2;
     }
-    return RunDemo(host, ledger, riddle_site::CatalogOf(loaded), descriptor);
+    return RunDemo(host, riddle_site::CatalogOf(loaded), descriptor);
   }
   if (options.script) {
     return PlayScript(host, *options.script);

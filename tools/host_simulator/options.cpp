@@ -1,9 +1,11 @@
 #include "options.h"
 
-#include "host_commands.h"
-
 #include <iostream>
 #include <string_view>
+#include <vector>
+
+#include "host/command_line.h"
+#include "host_commands.h"
 
 namespace host_simulator {
 namespace {
@@ -34,34 +36,33 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& helpRequested) 
   options.modulePath = ZORVANE_DEFAULT_MODULE;
   options.riddleFile = ZORVANE_BUNDLED_RIDDLES;
   helpRequested = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--module" && hasValue) {
-      options.modulePath = argv[++i];
-    } else if (arg == "--group" && hasValue) {
-      options.group = argv[++i];
-    } else if (arg == "--member" && hasValue) {
-      options.member = argv[++i];
-    } else if (arg == "--site" && hasValue) {
-      options.siteBase = argv[++i];
-    } else if (arg == "--run-dir" && hasValue) {
-      options.runDirectory = argv[++i];
-    } else if (arg == "--riddles" && hasValue) {
-      options.riddleFile = argv[++i];
-    } else if (arg == "--script" && hasValue) {
-      options.script = argv[++i];
-    } else if (arg == "--demo") {
-      options.demo = true;
-    } else if (arg == "--help" || arg == "-h") {
-      helpRequested = true;
+  using zorvane::host::FlagOption;
+  using zorvane::host::ValueOption;
+  const std::vector<zorvane::host::CommandLineOption> known = {
+      ValueOption("--module", options.modulePath),
+      ValueOption("--group", options.group),
+      ValueOption("--member", options.member),
+      ValueOption("--site", options.siteBase),
+      ValueOption("--run-dir", options.runDirectory),
+      ValueOption("--riddles", options.riddleFile),
+      ValueOption("--script", options.script),
+      FlagOption("--demo", options.demo),
+      {{"--help", "-h"},
+       false,
+       [&](const std::string&) -> std::optional<std::string> {
+         helpRequested = true;
+         return "";  // stops reading: the usage is all there is to do
+       }},
+  };
+  if (const std::optional<std::string> refused =
+          zorvane::host::ReadCommandLine(argc, argv, 1, known)) {
+    if (helpRequested) {
       PrintUsage(std::cout);
-      return std::nullopt;
     } else {
-      std::cerr << "host_simulator: unknown or incomplete option: " << arg << "\n";
+      std::cerr << "host_simulator: " << *refused << "\n";
       PrintUsage(std::cerr);
-      return std::nullopt;
     }
+    return std::nullopt;
   }
   if (options.demo && options.script) {
     std::cerr << "host_simulator: --demo and --script exclude each other\n";

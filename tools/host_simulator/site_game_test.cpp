@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "riddle_file.h"
-#include "signin_ledger.h"
-#include "site_export.h"
-#include "site_routes.h"
+#include "game/contract.h"
+#include "host/zorvane_module.h"
+#include "riddles/riddle_file.h"
+#include "signin/signin_ledger.h"
+#include "site/site_export.h"
+#include "site/site_routes.h"
 #include "support/local_http_server.h"
 #include "support/temp_dir.h"
-#include "zorvane_module.h"
 
 namespace host_simulator {
 namespace {
@@ -19,48 +20,50 @@ namespace {
 using riddle_site::Riddle;
 using riddle_site::RiddleCatalog;
 
-constexpr std::string_view RewardMiddle = "元。。\r\n";
+const std::shared_ptr<const RiddleCatalog>& BundledCatalog() {
+  static const std::shared_ptr<const RiddleCatalog> catalog = std::make_shared<const RiddleCatalog>(
+      riddle_site::CatalogOf(riddle_site::LoadRiddleFile(ZORVANE_BUNDLED_RIDDLES)));
+  return catalog;
+}
 
 const RiddleCatalog& Bundled() {
-  static const RiddleCatalog catalog = [] {
-    riddle_site::LoadedRiddles loaded = riddle_site::LoadRiddleFile(ZORVANE_BUNDLED_RIDDLES);
-    return RiddleCatalog(std::move(loaded.riddles));
-  }();
-  return catalog;
+  return *BundledCatalog();
 }
 
 // The questions the module shows while a member starts a game and then
 // answers every riddle right, once round the whole collection and one more.
 std::vector<std::string> PlayRoundTheCollection(const std::string& siteBase) {
   const zorvane::testing::TempDir runDirectory;
-  ZorvaneModule module(ZORVANE_TESTABLE_MODULE_PATH);
+  zorvane::host::ZorvaneModule module(ZORVANE_TESTABLE_MODULE_PATH);
   EXPECT_TRUE(module.loaded()) << module.error();
-  module.ConfigureForTesting(runDirectory.str(), siteBase, siteBase + "/update.html");
+  module.ConfigureForTesting(runDirectory.str().c_str(), siteBase, siteBase + "/update.html");
   module.Info();
-  const SigninLedger ledger(runDirectory.str());
-  EXPECT_TRUE(ledger.SetBalance("555", "42", "100"));
+  EXPECT_TRUE(zorvane::WriteMemberBalance(runDirectory.str(), "555", "42", "100"));
+  const std::string start(zorvane::StartWord);
+  const std::string group(zorvane::GroupMessageType);
 
-  std::vector<std::string> questions{module.Event("开始", "2", "555", "42", "")};
+  std::vector<std::string> questions{module.Event(start.c_str(), group.c_str(), "555", "42", "")};
   for (std::size_t round = 0; round <= Bundled().riddles().size(); ++round) {
     const Riddle* riddle = Bundled().FindByQuestion(questions.back());
     if (riddle == nullptr) {
       ADD_FAILURE() << "round " << round << ": no riddle of the collection was shown";
       break;
     }
-    const std::string reply = module.Event(riddle->answer, "2", "555", "42", "");
-    const std::size_t next = reply.find(RewardMiddle);
+    const std::string reply = module.Event(riddle->answer.c_str(), group.c_str(), "555", "42", "");
+    const std::size_t next = reply.find(zorvane::CorrectGuessReplyMiddle);
     if (next == std::string::npos) {
       ADD_FAILURE() << "round " << round << ": the right answer was not taken";
       break;
     }
-    questions.push_back(reply.substr(next + RewardMiddle.size()));
+    questions.push_back(reply.substr(next + zorvane::CorrectGuessReplyMiddle.size()));
   }
   return questions;
 }
 
 TEST(SiteGame, TheStaticExportPlaysTheSameGameAsTheLiveSite) {
   zorvane::testing::LocalHttpServer live;
-  riddle_site::AddRoutes(live.server(), Bundled(), "");
+  riddle_site::AddRoutes(
+      live.server(), [] { return BundledCatalog(); }, "");
   live.Start();
   const std::vector<std::string> onLiveSite = PlayRoundTheCollection(live.base());
 

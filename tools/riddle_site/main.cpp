@@ -21,17 +21,20 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "console_auth.h"
-#include "console_routes.h"
-#include "group_standings.h"
-#include "guarded_server.h"
-#include "riddle_file.h"
-#include "riddle_store.h"
-#include "site_export.h"
-#include "site_platform.h"
-#include "site_routes.h"
-#include "traffic_log.h"
+#include "console/console_auth.h"
+#include "console/console_routes.h"
+#include "console/traffic_log.h"
+#include "game/contract.h"
+#include "host/command_line.h"
+#include "host_folder/group_standings.h"
+#include "riddles/riddle_file.h"
+#include "riddles/riddle_store.h"
+#include "server/guarded_server.h"
+#include "server/site_platform.h"
+#include "site/site_export.h"
+#include "site/site_routes.h"
 
 namespace riddle_site {
 namespace {
@@ -66,7 +69,9 @@ void PrintUsage(std::ostream& out) {
          "                     the console's password, or a file whose first line is it\n"
          "                     (other users of this machine can see a command line's text)\n"
          "  export FOLDER      write every page as a static GBK file below FOLDER, for any\n"
-         "                     web server: FOLDER/dmmy/<id>.html, update.html, index.html\n"
+         "                     web server: FOLDER"
+      << zorvane::RiddlePathPrefix << "<id>" << zorvane::RiddlePathSuffix
+      << ", update.html, index.html\n"
          "\n"
          "The operator's console, at http://ADDRESS:PORT/console/, lists, searches, adds,\n"
          "edits, deletes, imports and downloads the riddles (saved to the riddle file at once,\n"
@@ -112,44 +117,56 @@ std::string ReadPasswordFile(const std::string& path) {
 // Exits with status 2 on a bad command line.
 Options ParseOptions(int argc, char** argv) {
   Options options;
-  int i = 1;
+  int first = 1;
   if (argc > 1 && std::string_view(argv[1]) == "export") {
     if (argc < 3) {
       Refuse("export needs a folder");
     }
     options.exportFolder = argv[2];
-    i = 3;
+    first = 3;
   }
-  for (; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--port" && hasValue) {
-      const std::optional<int> port = ParsePort(argv[++i]);
-      if (!port) {
-        Refuse(std::string("bad port: ") + argv[i]);
-      }
-      options.port = *port;
-    } else if (arg == "--listen" && hasValue) {
-      options.address = argv[++i];
-    } else if (arg == "--riddles" && hasValue) {
-      options.riddleFile = argv[++i];
-    } else if (arg == "--update-link" && hasValue) {
-      options.updateLink = argv[++i];
-    } else if (arg == "--host-folder" && hasValue) {
-      options.hostFolder = argv[++i];
-    } else if (arg == "--console-password" && hasValue) {
-      options.consolePassword = argv[++i];
-      if (options.consolePassword->empty()) {
-        Refuse("the console password is empty");
-      }
-    } else if (arg == "--console-password-file" && hasValue) {
-      options.consolePassword = ReadPasswordFile(argv[++i]);
-    } else if (arg == "--help" || arg == "-h") {
-      PrintUsage(std::cout);
-      std::exit(0);
-    } else {
-      Refuse("unknown or incomplete option: " + std::string(arg));
-    }
+  using zorvane::host::ValueOption;
+  const auto refusal = [](std::string why) { return std::optional<std::string>(std::move(why)); };
+  const std::vector<zorvane::host::CommandLineOption> known = {
+      {{"--port"},
+       true,
+       [&](const std::string& value) -> std::optional<std::string> {
+         const std::optional<int> port = ParsePort(value);
+         if (!port) {
+           return refusal("bad port: " + value);
+         }
+         options.port = *port;
+         return std::nullopt;
+       }},
+      ValueOption("--listen", options.address),
+      ValueOption("--riddles", options.riddleFile),
+      ValueOption("--update-link", options.updateLink),
+      ValueOption("--host-folder", options.hostFolder),
+      {{"--console-password"},
+       true,
+       [&](const std::string& value) -> std::optional<std::string> {
+         if (value.empty()) {
+           return refusal("the console password is empty");
+         }
+         options.consolePassword = value;
+         return std::nullopt;
+       }},
+      {{"--console-password-file"},
+       true,
+       [&](const std::string& value) -> std::optional<std::string> {
+         options.consolePassword = ReadPasswordFile(value);
+         return std::nullopt;
+       }},
+      {{"--help", "-h"},
+       false,
+       [](const std::string&) -> std::optional<std::string> {
+         PrintUsage(std::cout);
+         std::exit(0);
+       }},
+  };
+  if (const std::optional<std::string> refused =
+          zorvane::host::ReadCommandLine(argc, argv, first, known)) {
+    Refuse(*refused);
   }
   return options;
 }
@@ -246,9 +263,9 @@ int main(int argc, char** argv) {
   using namespace riddle_site;
   const Options options = ParseOptions(argc, argv);
   LoadedRiddles loaded = LoadRiddleFile(options.riddleFile);
-  if (loaded.problem) {
+  if (!loaded.problems.empty()) {
     std::cerr << "zorvane-site: bad riddle file: "
-              << DescribeProblem(options.riddleFile, *loaded.problem) << "\n";
+              << DescribeProblem(options.riddleFile, loaded.problems.front()) << "\n";
     return 1;
   }
   RiddleStore riddles(options.riddleFile, std::move(loaded));

@@ -1,81 +1,10 @@
-#include <errno.h>
-#include <iconv.h>
-
-#include <algorithm>
 #include <cstdint>
 
 #include "runtime/settings/settings_encoding.h"
+#include "runtime/utf8_sequence.h"
 
 namespace zorvane {
 namespace {
-
-bool IsAscii(TextView t) {
-  for (const char c : t) {
-    if (StartsDoubleByteCharacter(c)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The bytes of the UTF-8 character that lead starts; 1 for a byte that
-// starts none.
-std::size_t Utf8SequenceLength(char lead) {
-  const auto byte = static_cast<unsigned char>(lead);
-  return byte < 0xC0 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
-}
-
-// An iconv descriptor for one conversion. Opening one is cheap once the
-// system has loaded its tables; none is kept between calls, so that nothing
-// outlives the module when the host unloads it.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
-  ~Converter() {
-    if (usable()) {
-      ::iconv_close(cd_);
-    }
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // in converted; what cannot be converted (a UTF-8 character or stray byte
-  // when the input is UTF-8, else one byte) becomes replacement, or ends the
-  // conversion with nullopt when there is none.
-  std::optional<std::string> Convert(TextView in, std::optional<char> replacement,
-                                     bool inputIsUtf8) {
-    if (!usable()) {
-      return std::nullopt;
-    }
-    std::string input(in);  // iconv takes a non-const pointer
-    char* inPtr = input.data();
-    std::size_t inLeft = input.size();
-    std::string out;
-    char chunk[512];
-    while (inLeft > 0) {
-      char* outPtr = chunk;
-      std::size_t outLeft = sizeof chunk;
-      const std::size_t result = ::iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-      out.append(chunk, static_cast<std::size_t>(outPtr - chunk));
-      if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
-        if (!replacement) {
-          return std::nullopt;
-        }
-        out += *replacement;
-        const std::size_t skipped =
-            inputIsUtf8 ? std::min(Utf8SequenceLength(*inPtr), inLeft) : std::size_t{1};
-        inPtr += skipped;
-        inLeft -= skipped;
-      }
-    }
-    return out;
-  }
-
- private:
-  iconv_t cd_;
-};
 
 void AppendUtf8(std::string& out, std::uint32_t code) {
   if (code < 0x80) {
@@ -103,28 +32,6 @@ void AppendUtf16(std::string& out, std::uint32_t unit, ByteOrder order) {
 }
 
 }  // namespace
-
-std::optional<std::string> Utf8FromGbk(TextView gbk) {
-  if (IsAscii(gbk)) {
-    return std::string(gbk);
-  }
-  Converter converter("UTF-8", "GBK");
-  return converter.Convert(gbk, std::nullopt, false);
-}
-
-std::optional<std::string> Utf8FromGbkMarkingErrors(TextView gbk) {
-  Converter converter("UTF-8", "GBK");
-  return converter.Convert(gbk, '?', false);
-}
-
-Text GbkFromUtf8(TextView utf8) {
-  if (IsAscii(utf8)) {
-    return Text(utf8);
-  }
-  Converter converter("GBK", "UTF-8");
-  const std::optional<std::string> gbk = converter.Convert(utf8, '?', true);
-  return gbk ? Text(*gbk) : Text();
-}
 
 std::string Utf8FromUtf16(TextView utf16, ByteOrder order) {
   std::string out;

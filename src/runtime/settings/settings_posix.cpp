@@ -8,6 +8,7 @@
 
 #include <mutex>
 
+#include "runtime/gbk_utf8.h"
 #include "runtime/native_path.h"
 #include "runtime/settings/ini_document.h"
 #include "runtime/settings/setting_sections.h"
@@ -49,9 +50,11 @@ class Document {
 
   // A GBK name or value as the file spells it; nullopt when it is not GBK.
   std::optional<std::string> FromGbk(TextView gbk) const {
-    return mark_.empty() ? std::string(gbk) : Utf8FromGbk(gbk);
+    return mark_.empty() ? std::string(gbk) : GbkToUtf8(gbk);
   }
-  Text ToGbk(TextView text) const { return mark_.empty() ? Text(text) : GbkFromUtf8(text); }
+  Text ToGbk(TextView text) const {
+    return mark_.empty() ? Text(text) : Text(Utf8ToGbkLenient(text));
+  }
 
   // Replaces the file at path with its bytes after edit.
   ReplaceResult Write(const std::string& path, const ini::Edit& edit, const struct stat* original,

@@ -27,20 +27,5 @@ TEST(SettingsEncoding, Utf16FilesSurviveTheRoundTripByteForByte) {
   EXPECT_EQ(Utf8FromUtf16(std::string("\x41\x00\x42", 3), ByteOrder::LittleEndian), "A");
 }
 
-TEST(SettingsEncoding, GbkConversionsRefuseOrMarkWhatTheyCannotCarry) {
-  EXPECT_EQ(Utf8FromGbk("总共人民币").value_or("<none>"),
-            "\xE6\x80\xBB\xE5\x85\xB1\xE4\xBA\xBA\xE6\xB0\x91\xE5\xB8\x81");
-  EXPECT_EQ(Utf8FromGbk("ab\xB0"), std::nullopt);
-  EXPECT_EQ(Utf8FromGbk("\x81\x7F"), std::nullopt);
-  // A first byte without a second one is marked; the byte after it stays.
-  EXPECT_EQ(Utf8FromGbkMarkingErrors("a\x81\x7F"
-                                     "b")
-                .value_or("<none>"),
-            "a?\x7F"
-            "b");
-  // A character outside GBK, and stray bytes, each become one "?".
-  EXPECT_EQ(std::string(GbkFromUtf8("\xF0\x9F\x98\x80x\xE4\xB8\xAD\xFF")), "?x中?");
-}
-
 }  // namespace
 }  // namespace zorvane

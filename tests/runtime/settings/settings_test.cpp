@@ -12,7 +12,7 @@
 #include <string>
 
 #include "runtime/convert.h"
-#include "runtime/gbk_to_utf8.h"
+#include "runtime/gbk_utf8.h"
 #include "runtime/settings/setting_sections.h"
 #include "support/temp_dir.h"
 
@@ -140,7 +140,7 @@ TEST(Settings, SeparatesFoldersWithBothSlashesWalkingGbkCharacters) {
   const std::string windowsStyle = dir.str() + "\\config\\签到数据" + "456" + ".ini";
   ASSERT_TRUE(WriteSetting(windowsStyle, "123--456", "总共人民币", "30"));
   // The file system holds the name in UTF-8.
-  EXPECT_EQ(ReadFileBytes(dir.path() / "config" / GbkToUtf8("签到数据456.ini")),
+  EXPECT_EQ(ReadFileBytes(dir.path() / "config" / GbkToUtf8Lenient("签到数据456.ini")),
             "[123--456]\r\n总共人民币=30\r\n");
   EXPECT_EQ(Read(dir.str() + "/config/签到数据456.ini", "123--456", "总共人民币"), "30");
 
@@ -148,9 +148,9 @@ TEST(Settings, SeparatesFoldersWithBothSlashesWalkingGbkCharacters) {
   const std::string folder =
       "a\x81\x5C"
       "b";
-  fs::create_directory(dir.path() / GbkToUtf8(folder));
+  fs::create_directory(dir.path() / GbkToUtf8Lenient(folder));
   ASSERT_TRUE(WriteSetting(dir.str() + "\\" + folder + "\\s.ini", "s", "k", "v"));
-  EXPECT_TRUE(fs::exists(dir.path() / GbkToUtf8(folder) / "s.ini"));
+  EXPECT_TRUE(fs::exists(dir.path() / GbkToUtf8Lenient(folder) / "s.ini"));
   EXPECT_EQ(Read(dir.str() + "\\" + folder + "\\s.ini", "s", "k"), "v");
 }
 

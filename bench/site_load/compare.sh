@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# compare.sh [BUILD]: the riddle pages under load, measured in one run, after
+# a build of BUILD (default build/release) made zorvane-site,
+# site_bench_server and site_load.
+#
+# 1. Throughput: wrk with 64 keep-alive connections from 127.0.0.1 against
+#    nginx serving the pages of `zorvane-site export` as static files, and
+#    against site_bench_server serving the same files, in turns; prints each
+#    round, the medians, their ratio and the median of the rounds' ratios.
+# 2. Under attack: site_load holds IDLE idle and TRICKLE trickling
+#    connections from 127.0.0.2 and up while it times GETs of a riddle page
+#    and of /console/ from 127.0.0.1; prints p50/p99/max and the server's
+#    memory.
+#
+# Environment: ROUNDS (3), WRK_SECONDS (10), LOAD_SECONDS (30), IDLE (1000),
+# TRICKLE (200), LOG=1 to have both servers log every request to a file.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build/release}
+source scripts/setup.sh
+ensure_packages "${ZORVANE_BENCH_PACKAGES[@]}"
+rounds=${ROUNDS:-3}
+wrk_seconds=${WRK_SECONDS:-10}
+page=/dmmy/19499.html
+
+work=$(mktemp -d)
+# nginx started as root serves as an unprivileged user, who must read the pages.
+chmod a+rx "$work"
+pids=()
+# shellcheck disable=SC2317  # runs from the trap
+cleanup() {
+  for pid in "${pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# wait_for_page PORT: until the server answers the riddle page.
+wait_for_page() {
+  for _ in $(seq 100); do
+    curl -sf -o /dev/null "http://127.0.0.1:$1$page" && return 0
+    sleep 0.1
+  done
+  echo "compare: nothing answers on port $1" >&2
+  cat "$work"/nginx/error.log "$work"/*.log >&2 2>/dev/null || true
+  exit 1
+}
+
+"$build/tools/riddle_site/zorvane-site" export "$work/pages" >/dev/null
+# A page where the site has its console, served like the console's pages.
+mkdir -p "$work/pages/console"
+cp "$work/pages/index.html" "$work/pages/console/index.html"
+
+# nginx as an unprivileged instance of its own, tuned for static files.
+nginx_port=$(free_port)
+mkdir -p "$work/nginx/temp"
+access_log=off
+[ "${LOG:-0}" = 1 ] && access_log=$work/nginx/access.log
+cat >"$work/nginx/nginx.conf" <<CONF
+worker_processes auto;
+daemon off;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 4096; }
+http {
+  access_log $access_log;
+  open_file_cache max=10000 inactive=60s;
+  sendfile on;
+  tcp_nopush on;
+  keepalive_requests 1000;
+  keepalive_timeout 5s;
+  charset gbk;
+  types { text/html html; }
+  default_type application/octet-stream;
+  client_body_temp_path $work/nginx/temp/body;
+  proxy_temp_path $work/nginx/temp/proxy;
+  fastcgi_temp_path $work/nginx/temp/fastcgi;
+  uwsgi_temp_path $work/nginx/temp/uwsgi;
+  scgi_temp_path $work/nginx/temp/scgi;
+  server {
+    listen 127.0.0.1:$nginx_port;
+    root $work/pages;
+  }
+}
+CONF
+nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -e "$work/nginx/error.log" &
+pids+=($!)
+wait_for_page "$nginx_port"
+
+# start_server LOG ARGS...: the bench server; sets server_port and server_pid.
+start_server() {
+  local log=$1
+  shift
+  "$build/bench/site_load/site_bench_server" --root "$work/pages" --port 0 "$@" >"$log" 2>&1 &
+  server_pid=$!
+  pids+=("$server_pid")
+  server_port=""
+  for _ in $(seq 100); do
+    server_port=$(sed -n 's/^listening on \([0-9][0-9]*\)$/\1/p' "$log" | head -n1)
+    [ -n "$server_port" ] && break
+    sleep 0.1
+  done
+  wait_for_page "$server_port"
+}
+server_args=(--blocking-prefix /console/)
+[ "${LOG:-0}" = 1 ] && server_args+=(--log)
+start_server "$work/server.log" "${server_args[@]}"
+
+echo "== Throughput: wrk -t2 -c64 -d${wrk_seconds}s http://127.0.0.1:PORT$page, $rounds rounds"
+echo "   $(nginx -v 2>&1), wrk $(wrk -v 2>&1 | sed -n 's/^wrk \([^ ]*\).*/\1/p'); nginx: $(nproc) workers," \
+  "open_file_cache, access_log $access_log; ours: site_bench_server ${server_args[*]}"
+rate() {
+  wrk -t2 -c64 -d"${wrk_seconds}s" "http://127.0.0.1:$1$page" | sed -n 's/^Requests\/sec: *//p'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
+nginx_rates=()
+our_rates=()
+ratios=()
+for round in $(seq "$rounds"); do
+  # Each goes first every other round.
+  if [ $((round % 2)) -eq 1 ]; then
+    nginx_rates+=("$(rate "$nginx_port")")
+    our_rates+=("$(rate "$server_port")")
+  else
+    our_rates+=("$(rate "$server_port")")
+    nginx_rates+=("$(rate "$nginx_port")")
+  fi
+  ratios+=("$(ratio "${our_rates[-1]}" "${nginx_rates[-1]}")")
+  printf '   round %d: nginx %.0f/s, ours %.0f/s, ratio %.2f\n' "$round" "${nginx_rates[-1]}" \
+    "${our_rates[-1]}" "${ratios[-1]}"
+done
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+nginx_median=$(median "${nginx_rates[@]}")
+our_median=$(median "${our_rates[@]}")
+# The rounds' own ratios, each of two runs back to back, vary less with the
+# load of the machine than the ratio of the medians.
+printf '   median: nginx %.0f/s, ours %.0f/s (ratio %.2f); median of the rounds'"'"' ratios: %.2fx\n' \
+  "$nginx_median" "$our_median" "$(ratio "$our_median" "$nginx_median")" "$(median "${ratios[@]}")"
+
+# A fresh server, so that its memory is this run's alone.
+kill "$server_pid"
+wait "$server_pid" 2>/dev/null || true
+start_server "$work/server-attacked.log" "${server_args[@]}"
+load=("$build/bench/site_load/site_load" --port "$server_port" --pid "$server_pid"
+  --idle "${IDLE:-1000}" --trickle "${TRICKLE:-200}" --seconds "${LOAD_SECONDS:-30}" "$page" /console/)
+echo "== Under attack: ${load[*]}"
+"${load[@]}" | sed 's/^/   /'

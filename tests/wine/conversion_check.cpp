@@ -1,0 +1,56 @@
+// The converter's Windows side (code page 936) against the cases that the
+// POSIX side passes too: prints each case that gives anything else, and
+// ends with status 1 when there was one.
+//
+//   conversion_check   -> "conversions: N cases, M differ"
+#include <cstdio>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "runtime/gbk_utf8.h"
+#include "runtime/gbk_utf8_cases.h"
+#include "support/hex.h"
+
+namespace {
+
+using namespace zorvane;
+using zorvane::testing::ConversionCase;
+
+std::string Shown(const std::optional<std::string>& text) {
+  return text ? testing::Hex(*text) : "(refused)";
+}
+
+// The cases of one way that give anything else than they should.
+int Check(const char* way, const ConversionCase* cases, std::size_t count,
+          std::optional<std::string> (*strict)(std::string_view),
+          std::string (*lenient)(std::string_view)) {
+  int differ = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const ConversionCase& c = cases[i];
+    const std::string expectedStrict =
+        Shown(c.strict ? std::optional<std::string>(*c.strict) : std::nullopt);
+    const std::string gotStrict = Shown(strict(c.from));
+    const std::string expectedLenient = testing::Hex(std::string(c.lenient));
+    const std::string gotLenient = testing::Hex(lenient(c.from));
+    if (gotStrict != expectedStrict || gotLenient != expectedLenient) {
+      ++differ;
+      std::printf("%s, %s: strict %s (expected %s), lenient %s (expected %s)\n", way, c.what,
+                  gotStrict.c_str(), expectedStrict.c_str(), gotLenient.c_str(),
+                  expectedLenient.c_str());
+    }
+  }
+  return differ;
+}
+
+}  // namespace
+
+int main() {
+  const std::size_t count = std::size(testing::GbkToUtf8Cases) + std::size(testing::Utf8ToGbkCases);
+  const int differ = Check("GBK to UTF-8", testing::GbkToUtf8Cases,
+                           std::size(testing::GbkToUtf8Cases), GbkToUtf8, GbkToUtf8Lenient) +
+                     Check("UTF-8 to GBK", testing::Utf8ToGbkCases,
+                           std::size(testing::Utf8ToGbkCases), Utf8ToGbk, Utf8ToGbkLenient);
+  std::printf("conversions: %d cases, %d differ\n", static_cast<int>(count), differ);
+  return differ == 0 ? 0 : 1;
+}

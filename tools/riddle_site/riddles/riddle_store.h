@@ -1,0 +1,80 @@
+// The riddle collection as the console edits it: every change is checked by
+// the riddle file's rules, saved to the riddle file (replaced whole, the
+// previous one kept as a backup) and served at once.
+//
+// A riddle keeps its page number for good. A deleted riddle leaves the chain
+// (no page links to it any more) but keeps its page, so that a group
+// standing on it can still finish it and go on to the next riddle left.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files/fresh_file.h"
+#include "riddles/riddle_catalog.h"
+#include "riddles/riddle_file.h"
+
+namespace riddle_site {
+
+// A riddle's texts as an operator types them (UTF-8).
+struct RiddleDraft {
+  std::string question;
+  std::string answer;
+  std::string kind;
+};
+
+class RiddleStore {
+ public:
+  // The riddles of the file at path as LoadRiddleFile gives them, without
+  // a problem and every one with its id.
+  // write writes the saved file's bytes (tests interrupt it).
+  RiddleStore(std::string path, LoadedRiddles loaded, WriteBytes write = WriteAllBytes);
+
+  // What the site serves now; each change makes a new one.
+  std::shared_ptr<const RiddleCatalog> catalog() const;
+
+  // Every riddle as written in the file, deleted ones included, in chain order.
+  std::vector<RiddleEntry> entries() const;
+
+  const std::string& path() const { return path_; }
+
+  // Each change returns why it was refused (UTF-8), or nullopt once saved
+  // and served. A refused change leaves the riddles and the file as they were.
+  // A new riddle goes into the chain right after the riddle after (so that
+  // a group standing there plays it next), or at the end.
+  std::optional<std::string> Add(const RiddleDraft& draft, int* newId = nullptr,
+                                 std::optional<int> after = std::nullopt);
+  std::optional<std::string> Edit(int id, const RiddleDraft& draft);
+  std::optional<std::string> Delete(int id);
+
+  // Adds the riddles of an uploaded file (UTF-8 TSV or CSV); a riddle with
+  // the id of one that exists replaces it. The file is refused whole, with
+  // every bad line, when any line is bad.
+  std::optional<std::string> Import(std::string_view content, RiddleFileFormat format);
+
+  // The collection as a riddle file of the store's format, ids included.
+  std::string Download() const;
+
+ private:
+  // Checks entries as a whole, saves them and serves them; editing_ is held.
+  std::optional<std::string> Commit(std::vector<RiddleEntry> entries);
+
+  const std::string path_;
+  const WriteBytes write_;
+  // One change at a time; pages are served from the current catalogue
+  // meanwhile, without waiting for the disk.
+  std::mutex editing_;
+  mutable std::mutex serving_;  // guards the two below; changed under editing_ too
+  std::vector<RiddleEntry> entries_;
+  std::shared_ptr<const RiddleCatalog> catalog_;
+};
+
+// Why entries cannot be served as a chain (UTF-8), or nullopt: every new
+// group starts on FirstRiddleId, so it must be there and not deleted.
+std::optional<Reason> CheckChain(const std::vector<RiddleEntry>& entries);
+
+}  // namespace riddle_site
