@@ -11,15 +11,12 @@
 #include "runtime/settings/settings.h"
 
 namespace zorvane {
-namespace {
 
 // A file named like the folder counts as the folder: the write then fails.
-bool EnsureLedgerFolder(TextView folder) {
+bool MakeLedgerFolder(TextView folder) {
   const Text ledgers = LedgerFolderPath(folder);
   return CreateDir(ledgers) || FileExists(ledgers);
 }
-
-}  // namespace
 
 std::optional<Text> ReadMemberBalance(TextView folder, TextView group, TextView member) {
   Text text = ReadSetting(LedgerFilePath(folder, group), LedgerSection(member, group), BalanceKey);
@@ -30,12 +27,12 @@ std::optional<Text> ReadMemberBalance(TextView folder, TextView group, TextView 
 }
 
 bool WriteMemberBalance(TextView folder, TextView group, TextView member, TextView text) {
-  return EnsureLedgerFolder(folder) && WriteSetting(LedgerFilePath(folder, group),
-                                                    LedgerSection(member, group), BalanceKey, text);
+  return MakeLedgerFolder(folder) && WriteSetting(LedgerFilePath(folder, group),
+                                                  LedgerSection(member, group), BalanceKey, text);
 }
 
 bool PayMember(TextView folder, TextView group, TextView member, double amount) {
-  if (!EnsureLedgerFolder(folder)) {
+  if (!MakeLedgerFolder(folder)) {
     return false;
   }
   bool finite = true;

@@ -19,6 +19,10 @@ struct MemberBalance {
   double value = 0;  // as the game reads it
 };
 
+// Makes the folder of the host's ledgers when it is missing; false when it
+// cannot be made.
+bool MakeLedgerFolder(TextView folder);
+
 // The member's stored balance text, or nullopt when there is none: no
 // balance is ever legitimately empty, so an empty one counts as none.
 std::optional<Text> ReadMemberBalance(TextView folder, TextView group, TextView member);
