@@ -83,7 +83,8 @@ std::string NumberField(const Request& request, const char* name) {
 std::int64_t AmountField(const Request& request, const char* name) {
   const Json& value = Field(request, name);
   if (!value.is_number_integer()) {
-    throw BadRequest{std::string(name) + (value.is_null() ? " is missing" : " is not a whole number")};
+    throw BadRequest{std::string(name) +
+                     (value.is_null() ? " is missing" : " is not a whole number")};
   }
   const bool tooLarge = value.is_number_unsigned()
                             ? value.get<std::uint64_t>() > std::uint64_t(MaxAmount)

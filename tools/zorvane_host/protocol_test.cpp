@@ -95,7 +95,8 @@ TEST(ZorvaneHostProtocol, AnswersAreOneLineOfValidUtf8) {
   EXPECT_EQ(ErrorAnswer(nullptr, "the line is not JSON"),
             R"({"id":null,"ok":false,"error":"the line is not JSON"})");
   // Bytes that are no UTF-8 never break the line.
-  EXPECT_EQ(OkAnswer("x", {{"reply", "a\xff"}}), "{\"id\":\"x\",\"ok\":true,\"reply\":\"a\xEF\xBF\xBD\"}");
+  EXPECT_EQ(OkAnswer("x", {{"reply", "a\xff"}}),
+            "{\"id\":\"x\",\"ok\":true,\"reply\":\"a\xEF\xBF\xBD\"}");
 }
 
 TEST(ZorvaneHostProtocol, LinesAreCutAtTheirEndsAndOverlongOnesRefused) {
@@ -121,16 +122,20 @@ TEST(ZorvaneHostProtocol, LinesAreCutAtTheirEndsAndOverlongOnesRefused) {
 TEST(ZorvaneHostProtocol, EveryLineIsAnsweredInOrderWhateverFails) {
   const Operations operations = {
       {"ping", [](const Request&) { return Json::object(); }},
-      {"echo", [](const Request& request) { return Json{{"text", TextField(request, "text")}}; }},
+      {"echo",
+       [](const Request& request) {
+         return Json{{"text", TextField(request, "text")}};
+       }},
       {"fail", [](const Request&) -> Json { throw std::runtime_error("disk full"); }},
   };
-  std::istringstream in("{\"id\":1,\"op\":\"ping\"}\n"
-                        "\n"
-                        "{\"id\":2,\"op\":\"nope\"}\n"
-                        "{\"id\":3,\"op\":\"fail\"}\r\n" +
-                        std::string(MaxRequestBytes + 1, ' ') + "\n" +
-                        "{\"id\":4,\"op\":\"echo\"}\n"
-                        "{\"id\":5,\"op\":\"echo\",\"text\":\"Zorva\"}");
+  std::istringstream in(
+      "{\"id\":1,\"op\":\"ping\"}\n"
+      "\n"
+      "{\"id\":2,\"op\":\"nope\"}\n"
+      "{\"id\":3,\"op\":\"fail\"}\r\n" +
+      std::string(MaxRequestBytes + 1, ' ') + "\n" +
+      "{\"id\":4,\"op\":\"echo\"}\n"
+      "{\"id\":5,\"op\":\"echo\",\"text\":\"Zorva\"}");
   std::ostringstream out;
   Serve(in, out, operations);
   EXPECT_EQ(out.str(),

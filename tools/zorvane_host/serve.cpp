@@ -35,8 +35,8 @@ void Serve(std::istream& in, std::ostream& out, const Operations& operations) {
     }
     std::optional<std::string> answer;
     if (read == LineRead::TooLong) {
-      answer = ErrorAnswer(nullptr, "the line is longer than " + std::to_string(MaxRequestBytes) +
-                                        " bytes");
+      answer = ErrorAnswer(nullptr,
+                           "the line is longer than " + std::to_string(MaxRequestBytes) + " bytes");
     } else {
       answer = AnswerLine(line, operations);
     }
