@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
-# host_script_test.sh SITE FOLDER COMMAND...
+# host_script_test.sh SITE HOST MODULE [RUNNER...]
 #
-# Plays host_script.txt through a zorvane-host: FOLDER holds the host program
-# and the module (it is the run folder), COMMAND runs the host (the program
-# itself, or Wine with the Windows one). The module reads its riddles from
-# 127.0.0.1:8723, so this runs in a network namespace of its own, where the
-# riddle site SITE (a Linux zorvane-site) serves that address. Each answer
-# must match its pattern; then the game's files must be in FOLDER.
+# Plays host_script.txt through the zorvane-host program HOST with MODULE,
+# both copied into a fresh folder, the run folder; RUNNER (e.g. a script
+# that runs Windows programs under Wine) runs the host when given. The module
+# reads its riddles from 127.0.0.1:8723, so this runs in a network namespace
+# of its own, where the Linux riddle site SITE serves that address. Each
+# answer must match its pattern; then the game's files must be in the run
+# folder.
 set -euo pipefail
-site=$1
-folder=$2
-shift 2
+site=$(realpath "$1")
+host=$(realpath "$2")
+module=$(realpath "$3")
+shift 3
 script=$(dirname "$(realpath "$0")")/host_script.txt
 
 if [ -z "${ZORVANE_OWN_NETWORK:-}" ]; then
   exec unshare --net --map-root-user -- env ZORVANE_OWN_NETWORK=1 \
-    sh -c 'ip link set lo up && exec "$@"' sh "$0" "$site" "$folder" "$@"
+    sh -c 'ip link set lo up && exec "$@"' sh "$0" "$site" "$host" "$module" "$@"
 fi
 
 work=$(mktemp -d)
@@ -25,6 +27,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+folder=$work/run
+mkdir "$folder"
+cp "$host" "$module" "$folder/"
 "$site" --port 8723 --host-folder "$folder" >"$work/site.log" 2>&1 &
 site_pid=$!
 for _ in $(seq 100); do
@@ -33,7 +38,7 @@ for _ in $(seq 100); do
 done
 
 sed -n 's/^> //p' "$script" >"$work/requests"
-timeout --kill-after=5 120 "$@" <"$work/requests" | tr -d '\r' >"$work/answers" || {
+timeout --kill-after=5 120 "$@" "$folder/$(basename "$host")" <"$work/requests" | tr -d '\r' >"$work/answers" || {
   echo "FAIL: the host ended with status $?" >&2
   cat "$work/answers" >&2
   exit 1

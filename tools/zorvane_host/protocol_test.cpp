@@ -6,7 +6,6 @@
 
 #include <sstream>
 
-#include "request_lines.h"
 #include "serve.h"
 
 namespace zorvane_host {

@@ -14,6 +14,13 @@
 
 namespace zorvane_host {
 
+enum class LineRead { Line, TooLong, End };
+
+// Reads the next line into line, without its "\n" or "\r\n". A line longer
+// than limit is read to its end and thrown away (TooLong): an endless line
+// cannot take the host's memory.
+LineRead ReadRequestLine(std::istream& in, std::string& line, std::size_t limit);
+
 // An operation returns the fields of its answer, or throws BadRequest.
 using Operation = std::function<Json(const Request&)>;
 using Operations = std::map<std::string, Operation, std::less<>>;
