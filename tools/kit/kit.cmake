@@ -6,9 +6,9 @@
 #   cmake ... -DZORVANE_KIT_DLL=build/win32/zorvane.dll && cmake --build ... --target package
 set(ZORVANE_KIT_DLL "" CACHE FILEPATH "The 32-bit zorvane.dll that the kit ships")
 
-# This build is for the site: the module here would come from another
-# compiler than the one that builds the product, so it is never built.
-set_target_properties(zorvane zorvane_core PROPERTIES EXCLUDE_FROM_ALL TRUE)
+# This build is for the site: the modules here would come from another
+# compiler than the one that builds the product, so they are never built.
+set_target_properties(zorvane zorvane-signin zorvane_core PROPERTIES EXCLUDE_FROM_ALL TRUE)
 
 if(NOT ZORVANE_KIT_DLL)
   message(STATUS "No ZORVANE_KIT_DLL: the site builds, the kit does not")
