@@ -23,15 +23,6 @@ TEST(SigninProductModule, ExportsOnlyInfoAndItsEventExport) {
   }
 }
 
-TEST(SigninProductModule, DescribesItselfInTheGamesLayout) {
-  host::ZorvaneModule product(ZORVANE_SIGNIN_MODULE_PATH, host::SigninEventExport);
-  ASSERT_TRUE(product.loaded()) << product.error();
-  EXPECT_EQ(product.Info(),
-            "ZorvaneSignin\r\n1.1\r\nTamsel\r\n"
-            "特别说明：主程序没有签到插件时使用，与Zorvane共用人民币\r\n"
-            "签到\r\n发送‘签到’、‘签到 余额’或‘签到 排行’\r\n\r\nZorvaneSignin\r\n1\r\n假\r\n");
-}
-
 // Both test builds in one process and one run directory, as a host that
 // hands every group message to every module.
 class TwoModules : public ::testing::Test {
