@@ -1,12 +1,13 @@
 # Sourced: starting a riddle site on a free port for a test.
 
-# start_riddle_site COMMAND LOG [SECONDS]: runs COMMAND --port 0 in the
-# background with its output in LOG and waits up to SECONDS (default 10) for
-# it to print the port it listens on (a Windows site ends the line with
-# CR LF). Sets site_pid and site_port; on failure prints why and returns 1.
+# start_riddle_site COMMAND LOG [SECONDS [PORT]]: runs COMMAND --port PORT
+# (default 0: a free one) in the background with its output in LOG and waits
+# up to SECONDS (default 10) for it to print the port it listens on (a
+# Windows site ends the line with CR LF). Sets site_pid and site_port; on
+# failure prints why and returns 1.
 start_riddle_site() {
-  local command=$1 log=$2 seconds=${3:-10}
-  "$command" --port 0 >"$log" 2>&1 </dev/null &
+  local command=$1 log=$2 seconds=${3:-10} port=${4:-0}
+  "$command" --port "$port" >"$log" 2>&1 </dev/null &
   site_pid=$!
   site_port=""
   for _ in $(seq $((seconds * 10))); do

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The release kit and the riddle site for Windows: makes the kit from the
-# DLL's build (build/win32), checks what it holds, and under Wine checks the
-# site's errors and plays a game on it with the Linux module, which the
-# Linux build (build/release) must have made. The site is a 32-bit program,
-# run natively or on the emulated route (wine32_route in scripts/wine.sh).
+# DLLs' build (build/win32), checks what it holds, and under Wine checks the
+# site's errors, plays a game on it with the Linux module, and plays as a new
+# operator's host would from the kit alone: both DLLs of the kit loaded into
+# one Windows host, the kit's site on the address built into them, and a
+# member who signs in, starts a riddle and wins. The Linux build
+# (build/release) must have made the Linux module and the tests. The site,
+# the DLLs and the host are 32-bit programs, run natively or on the emulated
+# route (wine32_route in scripts/wine.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -23,10 +27,13 @@ rm -rf "$work" && mkdir -p "$work"
 dir=$work/$(basename "$kit" .zip)
 
 echo "== What the kit holds"
-for file in zorvane.dll zorvane-site.exe riddles.tsv GUIDE-zh.txt GUIDE-en.txt; do
+for file in zorvane.dll zorvane-signin.dll zorvane-site.exe riddles.tsv GUIDE-zh.txt \
+  GUIDE-en.txt; do
   [ -f "$dir/$file" ] || fail "$kit lacks $file"
 done
-cmp -s "$dir/zorvane.dll" build/win32/zorvane.dll || fail "the kit's zorvane.dll is not build/win32's"
+for file in zorvane.dll zorvane-signin.dll; do
+  cmp -s "$dir/$file" "build/win32/$file" || fail "the kit's $file is not build/win32's"
+done
 cmp -s "$dir/riddles.tsv" tools/riddle_site/riddles.tsv || fail "the kit's riddles are not ours"
 i686-w64-mingw32-objdump -f "$dir/zorvane-site.exe" | grep -q 'file format pei-i386' ||
   fail "zorvane-site.exe is no 32-bit Windows program"
@@ -132,5 +139,25 @@ status=$(request -b "$work/cookies" -G --data-urlencode "q=牛尾巴" "$console/
 [ "$status" = "200 " ] && grep -qF "一口咬掉牛尾巴" "$work/console-page" ||
   console_fail "the riddles page after the login: $status"
 stop_riddle_site
+
+# From the kit alone: the kit's site where the kit's DLLs look for it, and
+# a Windows host with both DLLs beside it (tests/game/kit_game_test.cpp).
+echo "== A new operator's host with both DLLs of the kit, under Wine"
+site_base=$(sed -n 's/^RIDDLE_SITE_BASE:[A-Z]*=//p' build/win32/CMakeCache.txt)
+[[ "$site_base" =~ ^http://127\.0\.0\.1:([0-9]+)$ ]] ||
+  fail "the kit's DLLs look for their riddles at '$site_base', which no site here can serve"
+start_riddle_site "$work/wine-site" "$work/kit-site.log" 120 "${BASH_REMATCH[1]}" || {
+  cat "$work/kit-site.log" >&2
+  fail "the kit's site cannot serve ${BASH_REMATCH[1]}, the DLLs' port (is another site there?)"
+}
+status=0
+ZORVANE_KIT_DIR=$PWD/$dir ZORVANE_WIN32_BUILD=$PWD/build/win32 \
+  build/release/tests/game_tests --gtest_brief=1 --gtest_filter='Kit.*' \
+  --gtest_output="xml:$work/kit-game.xml" || status=$?
+stop_riddle_site
+[ "$status" -eq 0 ] && grep -q 'name="AMemberOfANewOperatorsHostSignsInStartsARiddleAndWins"' \
+  "$work/kit-game.xml" && ! grep -q 'result="skipped"' "$work/kit-game.xml" ||
+  fail "the kit's game under Wine did not pass"
+echo "From the kit alone: a member signed in, started a riddle and won"
 
 echo "The kit: $kit"

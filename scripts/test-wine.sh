@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # The Windows DLLs run for real: after the Linux build (build/release) and
 # the Windows builds (build/win32, build/win64), plays the end-to-end
-# scenarios through each DLL under Wine, compares the files both sides
-# write, races each DLL's ledger writes against a sign-in thread, checks
-# the GBK converter's Windows side against the Linux one's cases, plays a
-# JSON script through each build's zorvane-host.exe with its DLL, and
-# answers the update offer on a virtual display. The 32-bit DLL runs
-# natively where the kernel runs i386 programs and through qemu-i386 where it
-# does not (wine32_route in scripts/wine.sh); no Windows run may be
-# skipped. Ends with a line per DLL: passed, failed and skipped runs. The
-# screenshots of the question and the test reports are saved in
+# scenarios through each build's DLLs under Wine (the game alone, and the
+# game with the sign-in module in one host), compares the files both sides
+# write, races each build's game DLL against its sign-in DLL on another
+# thread of one host, checks the GBK converter's Windows side against the
+# Linux one's cases, plays a JSON script through each build's
+# zorvane-host.exe with its DLL, and answers the update offer on a virtual
+# display. The 32-bit DLLs run natively where the kernel runs i386 programs
+# and through qemu-i386 where it does not (wine32_route in scripts/wine.sh);
+# no Windows run may be skipped. Ends with a line per build: passed, failed
+# and skipped runs. The screenshots of the question and the test reports are
+# saved in
 # build/wine-artifacts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -69,16 +71,18 @@ for arch in "${archs[@]}"; do
   run_tests "$arch" "$arch-no-display" "$filter"
 done
 
-# The ledger shared with a sign-in module: 2,000 wrong guesses on the
-# host's thread against 2,000 sign-ins on another, each DLL beside the
-# program in a folder of its own (tests/wine/ledger_race.cpp).
+# The ledger shared with the sign-in module: 2,000 wrong guesses on the
+# host's thread against 2,000 sign-ins of the same members through
+# zorvane-signin.dll on another, each build's two DLLs beside the program in
+# a folder of its own (tests/wine/ledger_race.cpp). Nothing may be lost.
 for arch in "${archs[@]}"; do
   race_folder=$(mktemp -d)
-  cp "build/$arch/tests/wine/ledger_race.exe" "build/$arch/zorvane.dll" "$race_folder/"
-  echo "Ledger race, $arch DLL (rounds, sign-ins lost, charges lost, balances missing," \
-    "temporaries left):"
+  cp "build/$arch/tests/wine/ledger_race.exe" "build/$arch/zorvane.dll" \
+    "build/$arch/zorvane-signin.dll" "$race_folder/"
+  echo "Ledger race, $arch DLLs (rounds, sign-ins lost, charges lost, keys missing or" \
+    "changed, temporaries left):"
   if ! wine_run "$arch" "build/$arch/wine-prefix" "$race_folder/ledger_race.exe" race 2000; then
-    echo "FAIL: the $arch DLL lost ledger updates or balances" >&2
+    echo "FAIL: the $arch DLLs lost ledger updates or keys" >&2
     failed=1
   fi
   rm -rf "$race_folder"

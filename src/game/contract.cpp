@@ -36,6 +36,10 @@ static_assert(IsIdPath(FirstPath, FirstRiddleId));
 const TextView GroupMessageType = "2";
 const TextView StartWord = "开始";
 
+const TextView SigninWord = "签到";
+const TextView BalanceWord = "余额";
+const TextView StandingsWord = "排行";
+
 const TextView QuestionStart = HeadingStart;
 const TextView QuestionEnd = "</h3>";
 const TextView AnswerStart = FullAnswerStart;

@@ -19,6 +19,14 @@ namespace zorvane {
 extern const TextView GroupMessageType;
 extern const TextView StartWord;
 
+// The commands of the daily sign-in module that ships beside the game:
+// SigninWord (also that module's command word) signs in; BalanceWord and
+// StandingsWord, alone or after SigninWord, show the member's balance and
+// the group's standings.
+extern const TextView SigninWord;
+extern const TextView BalanceWord;
+extern const TextView StandingsWord;
+
 // A riddle page: the question in the page's first heading (QuestionStart to
 // QuestionEnd), the answer in the first heading that starts with AnswerStart
 // (QuestionStart + AnswerLabel), and the link to the next page.

@@ -22,14 +22,6 @@ void EnsureGameFolder() {
   }
 }
 
-Text DescriptorText() {
-  Text descriptor;
-  for (const TextView line : DescriptorLines) {
-    descriptor = ConcatTexts({descriptor, line, DescriptorLineEnd});
-  }
-  return descriptor;
-}
-
 bool IsLinkBreakingByte(unsigned char byte) {
   return byte <= 0x20 || byte == 0x7F || byte == '"' || byte == '\'' || byte == '`';
 }
@@ -63,7 +55,7 @@ bool IsOfferableUpdateLink(TextView link) {
 
 Text BuildDescriptor() {
   EnsureGameFolder();
-  Text descriptor = DescriptorText();
+  Text descriptor = DescriptorText(DescriptorLines);
   OfferUpdate();
   return descriptor;
 }

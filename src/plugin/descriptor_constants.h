@@ -3,26 +3,40 @@
 // the module (UTF-8) never includes this header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "runtime/text.h"
 
 namespace zorvane {
 
-// Each line goes out followed by DescriptorLineEnd, the last one included.
-inline constexpr TextView DescriptorLines[] = {
+// A descriptor is ten lines, each followed by DescriptorLineEnd, the last
+// one included. The game's and the sign-in module's follow one layout.
+inline constexpr std::size_t DescriptorLineCount = 10;
+using DescriptorLayout = TextView[DescriptorLineCount];
+inline constexpr TextView DescriptorLineEnd = "\r\n";
+
+// The two modules ship together, in one version.
+inline constexpr TextView ModuleVersion = "1.1";  // version
+inline constexpr TextView ModuleAuthor = "Tamsel";
+inline constexpr TextView DescriptorFixedValue = "1";
+inline constexpr TextView DescriptorFixedFalse = "假";
+
+inline constexpr DescriptorLayout DescriptorLines = {
     "Zorvane",                                 // display name
-    "1.1",                                     // version
-    "Tamsel",                                  // author
+    ModuleVersion,                             // the kit's version
+    ModuleAuthor,                              // author
     "特别说明：插件由'Orrin、Velda'提供思路",  // credit line
     "Zorva ",                                  // command word, with its blank
     "发送‘Zorva 开始’",                        // usage hint
     "",                                        // empty line
     "Zorvane",                                 // the event export
-    "1",                                       // fixed value
-    "假",                                      // fixed value: false
+    DescriptorFixedValue,                      // fixed value
+    DescriptorFixedFalse,                      // fixed value: false
 };
-inline constexpr TextView DescriptorLineEnd = "\r\n";
+
+// The lines joined as the host reads them.
+Text DescriptorText(const DescriptorLayout& lines);
 
 // The update page may carry a link between the contract's update-link
 // markers; only one with this scheme is offered.

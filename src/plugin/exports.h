@@ -1,13 +1,7 @@
 // The two functions the host calls, with the C names it looks up.
 #pragma once
 
-#if defined(_WIN32)
-#define ZORVANE_EXPORT __declspec(dllexport)
-#define ZORVANE_STDCALL __stdcall
-#else
-#define ZORVANE_EXPORT __attribute__((visibility("default")))
-#define ZORVANE_STDCALL
-#endif
+#include "plugin/export_macros.h"
 
 extern "C" {
 

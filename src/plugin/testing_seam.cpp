@@ -1,8 +1,9 @@
-// Linked only into the test build of the module: lets end-to-end tests point
-// it at a run directory and a riddle site of their own. A null run directory
-// keeps the host's folder that the module found at load.
+// Linked only into the test builds of the modules: lets end-to-end tests
+// point one at a run directory and a riddle site of their own (the sign-in
+// module asks no site). A null run directory keeps the host's folder that
+// the module found at load.
 #include "game/site_urls.h"
-#include "plugin/exports.h"
+#include "plugin/export_macros.h"
 #include "runtime/run_environment.h"
 
 extern "C" ZORVANE_EXPORT void ZorvaneConfigureForTesting(const char* runDirectory,

@@ -23,6 +23,18 @@ extern char** environ;
 namespace zorvane::testing {
 namespace {
 
+// Those of names that a loaded module exports, in the order given.
+std::vector<std::string> FoundNames(host::ZorvaneModule& module,
+                                    std::initializer_list<const char*> names) {
+  std::vector<std::string> found;
+  for (const char* name : names) {
+    if (module.library().Find(name) != nullptr) {
+      found.push_back(name);
+    }
+  }
+  return found;
+}
+
 class DlopenBackend : public ScenarioBackend {
  public:
   void Start(const RunPlace& place) override {
@@ -45,13 +57,21 @@ class DlopenBackend : public ScenarioBackend {
     return module_->Event(message, messageType, group, member, extra);
   }
   std::vector<std::string> Exports() override {
-    std::vector<std::string> found;
-    for (const char* name : {"Zorvane", "ZorvaneConfigureForTesting", "info", "HandleChatEvent"}) {
-      if (module_->library().Find(name) != nullptr) {
-        found.push_back(name);
-      }
-    }
-    return found;
+    return FoundNames(*module_,
+                      {"Zorvane", "ZorvaneConfigureForTesting", "info", "HandleChatEvent"});
+  }
+  void LoadSignin() override {
+    signin_ = std::make_unique<SigninModuleUnderTest>();
+    signin_->ConfigureForTesting(runDirectory_.c_str(), site_, site_);
+  }
+  std::string SigninInfo() override { return signin_->Info(); }
+  std::string SigninEvent(const char* message, const char* messageType, const char* group,
+                          const char* member, const char* extra) override {
+    return signin_->Event(message, messageType, group, member, extra);
+  }
+  std::vector<std::string> SigninExports() override {
+    return FoundNames(*signin_,
+                      {"ZorvaneConfigureForTesting", "ZorvaneSignin", "info", "HandleSigninEvent"});
   }
   bool Unload() override {
     const bool unloaded = module_->library().Unload();
@@ -76,23 +96,32 @@ class DlopenBackend : public ScenarioBackend {
   std::string site_;
   std::string update_;
   std::unique_ptr<ModuleUnderTest> module_;
+  std::unique_ptr<SigninModuleUnderTest> signin_;
 };
 
 // The Windows test host under Wine, talked to through its standard input
 // and output, one command line and one answer line at a time.
 class WineBackend : public ScenarioBackend {
  public:
-  WineBackend(std::filesystem::path buildDir, std::string arch, bool product)
-      : buildDir_(std::move(buildDir)), arch_(std::move(arch)), product_(product) {}
+  WineBackend(std::filesystem::path buildDir, std::string arch, bool product,
+              std::filesystem::path moduleFolder)
+      : buildDir_(std::move(buildDir)),
+        arch_(std::move(arch)),
+        product_(product),
+        moduleFolder_(std::move(moduleFolder)) {}
   ~WineBackend() override { Stop(); }
 
+  // The host finds both DLLs beside it under their product names.
   void Start(const RunPlace& place) override {
     runFolder_ = temp_.path() / GbkToUtf8Lenient(place.folder);
     std::filesystem::create_directories(runFolder_);
     const std::filesystem::path host = runFolder_ / GbkToUtf8Lenient(place.hostName);
     std::filesystem::copy_file(buildDir_ / "tests" / "wine" / "zorvane_host.exe", host);
-    std::filesystem::copy_file(buildDir_ / (product_ ? "zorvane.dll" : "zorvane_testable.dll"),
+    std::filesystem::copy_file(moduleFolder_ / (product_ ? "zorvane.dll" : "zorvane_testable.dll"),
                                runFolder_ / "zorvane.dll");
+    std::filesystem::copy_file(
+        moduleFolder_ / (product_ ? "zorvane-signin.dll" : "zorvane_signin_testable.dll"),
+        runFolder_ / "zorvane-signin.dll");
     Spawn(host);
     Load();
   }
@@ -105,21 +134,21 @@ class WineBackend : public ScenarioBackend {
   std::string Info() override { return TextAnswer("info", "info"); }
   std::string Event(const char* message, const char* messageType, const char* group,
                     const char* member, const char* extra) override {
-    return TextAnswer("event " + HexWord(message) + " " + HexWord(messageType) + " " +
-                          HexWord(group) + " " + HexWord(member) + " " + HexWord(extra),
+    return TextAnswer(EventCommand(message, messageType, group, member, extra), "reply");
+  }
+  std::vector<std::string> Exports() override { return ExportsOf(""); }
+  void LoadSignin() override {
+    if (Ask("signin load") != "loaded 1") {
+      throw std::runtime_error("the host could not load zorvane-signin.dll");
+    }
+  }
+  std::string SigninInfo() override { return TextAnswer("signin info", "info"); }
+  std::string SigninEvent(const char* message, const char* messageType, const char* group,
+                          const char* member, const char* extra) override {
+    return TextAnswer("signin " + EventCommand(message, messageType, group, member, extra),
                       "reply");
   }
-  std::vector<std::string> Exports() override {
-    std::istringstream words(Ask("exports"));
-    std::vector<std::string> names;
-    std::string word;
-    words >> word;
-    while (words >> word) {
-      names.push_back(word);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> SigninExports() override { return ExportsOf("signin "); }
   bool Unload() override { return Ask("unload") == "unloaded 1 0"; }
   void Load() override {
     if (Ask("load") != "loaded 1") {
@@ -137,6 +166,26 @@ class WineBackend : public ScenarioBackend {
   long long SlowestCallMicroseconds() const override { return slowest_; }
 
  private:
+  static std::string EventCommand(const char* message, const char* messageType, const char* group,
+                                  const char* member, const char* extra) {
+    return "event " + HexWord(message) + " " + HexWord(messageType) + " " + HexWord(group) + " " +
+           HexWord(member) + " " + HexWord(extra);
+  }
+
+  // The names a module's export directory lists, sorted; prefix names the
+  // module as the host's commands do.
+  std::vector<std::string> ExportsOf(const std::string& prefix) {
+    std::istringstream words(Ask(prefix + "exports"));
+    std::vector<std::string> names;
+    std::string word;
+    words >> word;
+    while (words >> word) {
+      names.push_back(word);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
   void Configure() {
     if (site_.empty()) {
       site_ = UnreachableSiteBase();
@@ -254,6 +303,7 @@ class WineBackend : public ScenarioBackend {
   std::filesystem::path buildDir_;
   std::string arch_;
   bool product_;
+  std::filesystem::path moduleFolder_;
   TempDir temp_;
   std::filesystem::path runFolder_;
   std::string site_;
@@ -271,9 +321,10 @@ std::unique_ptr<ScenarioBackend> MakeDlopenBackend() {
   return std::make_unique<DlopenBackend>();
 }
 
-std::unique_ptr<ScenarioBackend> MakeWineBackend(const std::filesystem::path& buildDir,
-                                                 const std::string& arch, bool product) {
-  return std::make_unique<WineBackend>(buildDir, arch, product);
+std::unique_ptr<ScenarioBackend> MakeWineBackend(
+    const std::filesystem::path& buildDir, const std::string& arch, bool product,
+    const std::optional<std::filesystem::path>& moduleFolder) {
+  return std::make_unique<WineBackend>(buildDir, arch, product, moduleFolder.value_or(buildDir));
 }
 
 std::optional<std::filesystem::path> WindowsBuildFromEnvironment(const char* name) {

@@ -44,6 +44,14 @@ class ScenarioBackend {
   virtual bool Unload() = 0;
   virtual void Load() = 0;
 
+  // The sign-in module, loaded beside the game into the same host and run
+  // directory, and its exports as the game's above.
+  virtual void LoadSignin() = 0;
+  virtual std::string SigninInfo() = 0;
+  virtual std::string SigninEvent(const char* message, const char* messageType, const char* group,
+                                  const char* member, const char* extra) = 0;
+  virtual std::vector<std::string> SigninExports() = 0;
+
   // The local path of a file or folder below the run directory, given as the
   // module names it: GBK, "/" or "\" between folders.
   virtual std::filesystem::path LocalPath(const std::string& relative) const = 0;
@@ -54,10 +62,13 @@ class ScenarioBackend {
 // The test build of the Linux module, loaded with dlopen.
 std::unique_ptr<ScenarioBackend> MakeDlopenBackend();
 
-// A Windows build folder's host and DLL run under Wine: arch is "win32" or
-// "win64", product chooses zorvane.dll over the test build.
-std::unique_ptr<ScenarioBackend> MakeWineBackend(const std::filesystem::path& buildDir,
-                                                 const std::string& arch, bool product);
+// A Windows build folder's host and DLLs run under Wine: arch is "win32" or
+// "win64", product chooses zorvane.dll and zorvane-signin.dll over the test
+// builds. The product DLLs come from moduleFolder when one is given (an
+// unpacked kit), else from the build folder.
+std::unique_ptr<ScenarioBackend> MakeWineBackend(
+    const std::filesystem::path& buildDir, const std::string& arch, bool product,
+    const std::optional<std::filesystem::path>& moduleFolder = std::nullopt);
 
 // A Windows build folder given to the tests in the environment variable
 // name, or nullopt when it is not set.

@@ -54,6 +54,16 @@ std::string ScenarioPlayer::Say(const std::string& group, const std::string& mem
                         member.c_str(), "");
 }
 
+ScenarioPlayer::Replies ScenarioPlayer::SayToBoth(const std::string& group,
+                                                  const std::string& member,
+                                                  const std::string& message) {
+  Replies replies;
+  replies.game = Say(group, member, message);
+  replies.signin = backend_.SigninEvent(message.c_str(), std::string(GroupMessageType).c_str(),
+                                        group.c_str(), member.c_str(), "");
+  return replies;
+}
+
 std::int32_t ScenarioPlayer::ExpectWrongGuess(const std::string& group, const std::string& member,
                                               const std::string& message) {
   const double before = StoredNumber(Balance(group, member));

@@ -29,6 +29,15 @@ class ScenarioPlayer {
   // A group message ("2").
   std::string Say(const std::string& group, const std::string& member, const std::string& message);
 
+  // A group message as a host without command-word routing hands it to
+  // both modules, the game first: both replies (the sign-in module loaded).
+  struct Replies {
+    std::string game;
+    std::string signin;
+  };
+  Replies SayToBoth(const std::string& group, const std::string& member,
+                    const std::string& message);
+
   // A wrong guess: checks the reply and that the balance went down by the
   // penalty it shows. Returns the penalty.
   std::int32_t ExpectWrongGuess(const std::string& group, const std::string& member,

@@ -117,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, EndToEnd,
                                             ::testing::Range<std::size_t>(0, Scenarios().size())),
                          EndToEndName);
 
-// The product DLL, loaded by a Windows host, exports exactly the two names.
-TEST(WindowsProduct, ExportsExactlyInfoAndZorvane) {
+// The product DLLs, loaded by a Windows host, export exactly their two names.
+TEST(WindowsProduct, ExportExactlyInfoAndTheirEventExports) {
   bool ran = false;
   for (const char* variable : {"ZORVANE_WIN64_BUILD", "ZORVANE_WIN32_BUILD"}) {
     const std::optional<std::filesystem::path> build = WindowsBuildFromEnvironment(variable);
@@ -130,6 +130,9 @@ TEST(WindowsProduct, ExportsExactlyInfoAndZorvane) {
     const std::unique_ptr<ScenarioBackend> backend = MakeWineBackend(*build, arch, true);
     backend->Start({});
     EXPECT_EQ(backend->Exports(), (std::vector<std::string>{"Zorvane", "info"})) << arch;
+    backend->LoadSignin();
+    EXPECT_EQ(backend->SigninExports(), (std::vector<std::string>{"ZorvaneSignin", "info"}))
+        << arch;
     ran = true;
   }
   if (!ran) {

@@ -1,9 +1,13 @@
 #include "scenarios.h"
+
+#include <map>
+
 #include "game/contract.h"
 #include "game/game_state.h"
 #include "game/ledger.h"
-
 #include "game_session.h"
+#include "signin/daily_signin.h"
+#include "signin/signin_replies.h"
 
 namespace zorvane::testing {
 namespace {
@@ -233,6 +237,96 @@ void UnloadAndReload(ScenarioPlayer& p) {
   EXPECT_EQ(p.Info().rfind("Zorvane\r\n", 0), 0u);
 }
 
+// The sign-in module beside the game in one host process, each message
+// handed to both as a host without command-word routing does: members sign
+// in, play and ask for balances and standings, turn about. Each reply is
+// checked whole, and after each message every balance is exactly what the
+// replies paid and took.
+void SigninModuleBesideTheGame(ScenarioPlayer& p) {
+  const auto chain = ServeChain(p, 3);
+  p.Info();
+  p.backend().LoadSignin();
+  EXPECT_EQ(p.backend().SigninInfo(),
+            "ZorvaneSignin\r\n1.1\r\nTamsel\r\n"
+            "特别说明：主程序没有签到插件时使用，与Zorvane共用人民币\r\n签到\r\n"
+            "发送‘签到’、‘签到 余额’或‘签到 排行’\r\n\r\nZorvaneSignin\r\n1\r\n假\r\n");
+  EXPECT_TRUE(p.TakeRequests().empty());  // the sign-in module never fetches
+  const std::string group = "谜语群";
+  std::map<std::string, double> held;  // by member
+  std::map<std::string, int> signins;
+
+  // What a reply must be: these three stand for a payment of the sign-in,
+  // a wrong guess and a correct one before the next question; any other
+  // text for itself.
+  const std::string paid = "(paid)";
+  const std::string wrong = "(wrong)";
+  const std::string right = "(right)";
+  // Sends message from member and checks both replies; an amount in a
+  // reply moves the member's balance by that much.
+  const auto say = [&](const std::string& member, const std::string& message,
+                       const std::string& gameReply, const std::string& signinReply) {
+    SCOPED_TRACE(member + ": " + message);
+    const ScenarioPlayer::Replies replies = p.SayToBoth(group, member, message);
+    if (signinReply == paid) {
+      const std::int32_t amount =
+          AmountInReply(replies.signin, "签到成功~！本次获得：").value_or(0);
+      EXPECT_GE(amount, SigninAmounts{}.least) << replies.signin;
+      EXPECT_LE(amount, SigninAmounts{}.most);
+      held[member] += amount;
+      ++signins[member];
+      EXPECT_EQ(replies.signin, std::string(SigninReply({SigninOutcome::SignedIn, amount,
+                                                         Text(std::to_string(signins[member])),
+                                                         Text(BalanceText(held[member]))})));
+    } else {
+      EXPECT_EQ(replies.signin, signinReply);
+    }
+    if (gameReply == wrong) {
+      held[member] -= ExpectWrongGuessReply(replies.game);
+    } else if (gameReply.starts_with(right)) {
+      held[member] += ExpectCorrectGuessReply(replies.game, gameReply.substr(right.size()));
+    } else {
+      EXPECT_EQ(replies.game, gameReply);
+    }
+    for (const auto& [someone, balance] : held) {
+      EXPECT_EQ(p.Balance(group, someone), BalanceText(balance)) << someone;
+    }
+  };
+  const std::string already = "你今天已经签到过了~！\r\n";
+  const auto balanceOf = [&](const std::string& member) {
+    return std::string(BalanceReply(BalanceText(held[member])));
+  };
+
+  say("张三", "开始", RefusalShowing(""), "");
+  say("张三", "签到", "", paid);
+  say("10002", "签到 余额", "", "你当前有：0元~！");
+  say("张三", "开始", chain[0].riddle.question, "");
+  say("10002", "不知道", RefusalShowing(""), "");
+  say("10002", "签到", "", paid);
+  say("10002", "不知道", wrong, "");
+  say("张三", " 签到 ", "", already + balanceOf("张三"));
+  say("张三", "签到啦", wrong, "");
+  say("张三", chain[0].riddle.answer, right + chain[1].riddle.question, "");
+  say("10002", "余额", "", balanceOf("10002"));
+  say("10002", "是" + chain[1].riddle.answer + "吧", right + chain[2].riddle.question, "");
+  const bool zhangLeads = held["张三"] >= held["10002"];
+  const std::string first = zhangLeads ? "张三" : "10002";
+  const std::string second = zhangLeads ? "10002" : "张三";
+  say("10002", "排行", "",
+      "本群人民币排行：\r\n1. " + first + "：" + BalanceText(held[first]) + "元\r\n2. " + second +
+          "：" + BalanceText(held[second]) + "元");
+  EXPECT_EQ(p.State(group, CurrentPathKey), chain[2].path);
+
+  // Nothing for other message types and unsafe names, and no file touched.
+  const std::string before = p.Snapshot();
+  EXPECT_EQ(p.backend().SigninEvent("签到", "1", group.c_str(), "张三", ""), "");
+  for (const std::string unsafe : {"..", "a:b", "CON", "淺"}) {
+    const ScenarioPlayer::Replies asMember = p.SayToBoth(group, unsafe, "签到");
+    const ScenarioPlayer::Replies asGroup = p.SayToBoth(unsafe, "张三", "签到");
+    EXPECT_EQ(asMember.game + asMember.signin + asGroup.game + asGroup.signin, "") << unsafe;
+  }
+  EXPECT_EQ(p.Snapshot(), before);
+}
+
 }  // namespace
 
 const std::vector<Scenario>& Scenarios() {
@@ -248,6 +342,7 @@ const std::vector<Scenario>& Scenarios() {
       {"DeepRunFolder", {std::string(187, 'd')}, DeepRunFolder},
       {"ZorvaneBeforeInfo", {}, ZorvaneBeforeInfo},
       {"UnloadAndReload", {}, UnloadAndReload},
+      {"SigninModuleBesideTheGame", {}, SigninModuleBesideTheGame},
   };
   return scenarios;
 }

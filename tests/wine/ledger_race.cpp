@@ -1,15 +1,18 @@
-// The ledger shared with a sign-in module in the same host process. Loads
-// zorvane.dll from its own folder, as a chat robot host does, with a ledger
-// of 50 members holding 2000 each. The host's event thread sends wrong
-// guesses through Zorvane, member after member, while a second thread, as a
-// sign-in module does, increments a sign-in counter through the
-// private-profile API: each of its updates starts while a guess is running,
-// at a random point of it.
+// The ledger shared by the game and the sign-in module in one host process.
+// Loads zorvane.dll and zorvane-signin.dll from its own folder, as a chat
+// robot host does, with a ledger of 50 members holding 2000 each. The host's
+// event thread sends wrong guesses through Zorvane, member after member,
+// while a second thread, as a host that runs the sign-in module on a thread
+// of its own, signs the same member in through ZorvaneSignin: each sign-in
+// starts while a guess is running, at a random point of it. A member signs
+// in once a day, so before each sign-in the race takes the member's day back
+// through the private-profile API, as if a day had passed.
 //
 //   ledger_race race ROUNDS   -> "race ROUNDS LOST-SIGN-INS LOST-CHARGES MISSING LEFTOVERS"
-//                                exit 0 when no balance went missing, no
-//                                temporary was left and each side lost
-//                                under 1 % of its updates
+//                                exit 0 when every sign-in and every charge
+//                                is in the balances, no key went missing or
+//                                was changed by a module that does not own
+//                                it, and no temporary was left
 //   ledger_race cost MEMBERS  -> "cost MEMBERS MICROSECONDS" per wrong guess (median of 200)
 #include <windows.h>
 
@@ -17,6 +20,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -24,6 +28,7 @@
 #include "game/game_state.h"
 #include "game/ledger.h"
 #include "host/zorvane_module.h"
+#include "signin/daily_signin.h"
 
 namespace {
 
@@ -34,7 +39,9 @@ const std::string Group = "7001";
 constexpr int FirstMember = 200001;
 constexpr int RaceMembers = 50;
 constexpr int StartBalance = 2000;
+// Another sign-in module's count, which the game must leave alone.
 const std::string CounterKey = "签到次数";
+const TextView PaidReplyHead = "签到成功~！本次获得：";
 // The open riddle's answer, which no guess of the race holds.
 const std::string OpenAnswer = "灯笼";
 
@@ -87,9 +94,11 @@ std::string ReadKey(int member, TextView key) {
   return value;
 }
 
-// zorvane.dll beside this program, loaded for the rest of its run.
-ZorvaneFunction LoadGame() {
-  static host::ZorvaneModule module(Folder + "\\zorvane.dll");
+// The event export of a module beside this program, loaded for the rest of
+// its run.
+ZorvaneFunction LoadModule(const char* file, const char* eventExport) {
+  static std::list<host::ZorvaneModule> loaded;
+  const host::ZorvaneModule& module = loaded.emplace_back(Folder + "\\" + file, eventExport);
   if (!module.loaded()) {
     std::fprintf(stderr, "%s\n", module.error().c_str());
     std::exit(2);
@@ -97,13 +106,22 @@ ZorvaneFunction LoadGame() {
   return module.zorvane();
 }
 
-// The penalty that a wrong-guess reply announces, or -1 for any other reply.
-int PenaltyOf(const char* reply) {
+ZorvaneFunction LoadGame() {
+  static const ZorvaneFunction game = LoadModule("zorvane.dll", host::GameEventExport);
+  return game;
+}
+
+// The amount that a reply announces after head, or -1 for any other reply.
+int AmountOf(const char* reply, TextView head) {
   const std::string text = reply ? reply : "";
-  if (!TextView(text).starts_with(WrongGuessReplyHead)) {
+  if (!TextView(text).starts_with(head)) {
     return -1;
   }
-  return std::atoi(text.c_str() + WrongGuessReplyHead.size());
+  return std::atoi(text.c_str() + head.size());
+}
+
+int PenaltyOf(const char* reply) {
+  return AmountOf(reply, WrongGuessReplyHead);
 }
 
 long long Microseconds() {
@@ -114,15 +132,15 @@ long long Microseconds() {
 }
 
 // The sign-in side of the race. The thread waits for each guess to begin,
-// waits a random part of the last guess's duration and then reads and
-// rewrites its counter through the API, noting when the value it wrote
-// before is gone.
-struct SignIn {
+// waits a random part of the last guess's duration, then takes the member's
+// day back and signs them in through the module, noting what it paid.
+struct SigninSide {
   HANDLE guessStarted = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   HANDLE signedIn = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   std::atomic<long long> lastGuessMicroseconds{1000};
+  ZorvaneFunction signin = LoadModule("zorvane-signin.dll", host::SigninEventExport);
   int rounds = 0;
-  int lost = 0;
+  int paid = 0;  // this round's payment, -1 when the sign-in failed
 
   void Run() {
     for (int i = 0; i < rounds; ++i) {
@@ -130,15 +148,16 @@ struct SignIn {
       const long long until = Microseconds() + std::rand() % (lastGuessMicroseconds + 1);
       while (Microseconds() < until) {
       }
-      const int counter = std::atoi(ReadKey(FirstMember, CounterKey).c_str());
-      lost += counter != i;
-      WritePrivateProfileStringA(Section(FirstMember).c_str(), CounterKey.c_str(),
-                                 std::to_string(i + 1).c_str(), LedgerPath().c_str());
+      const int member = FirstMember + i % RaceMembers;
+      WritePrivateProfileStringA(Section(member).c_str(), std::string(LastSigninDayKey).c_str(),
+                                 nullptr, LedgerPath().c_str());
+      paid = AmountOf(signin("签到", "2", Group.c_str(), std::to_string(member).c_str(), ""),
+                      PaidReplyHead);
       SetEvent(signedIn);
     }
   }
   static DWORD WINAPI Start(void* self) {
-    static_cast<SignIn*>(self)->Run();
+    static_cast<SigninSide*>(self)->Run();
     return 0;
   }
 };
@@ -161,41 +180,44 @@ int Leftovers() {
 int Race(int rounds) {
   Prepare(RaceMembers);
   const ZorvaneFunction zorvane = LoadGame();
-  SignIn signIn;
-  signIn.rounds = rounds;
-  const HANDLE thread = CreateThread(nullptr, 0, SignIn::Start, &signIn, 0, nullptr);
+  SigninSide signin;
+  signin.rounds = rounds;
+  const HANDLE thread = CreateThread(nullptr, 0, SigninSide::Start, &signin, 0, nullptr);
 
   std::vector<int> expected(RaceMembers, StartBalance);
+  int lostSignins = 0;
   int lostCharges = 0;
   int missing = 0;
   for (int i = 0; i < rounds; ++i) {
     const int m = i % RaceMembers;
     const std::string member = std::to_string(FirstMember + m);
-    SetEvent(signIn.guessStarted);
+    SetEvent(signin.guessStarted);
     const long long start = Microseconds();
     const int penalty = PenaltyOf(zorvane("猜一个", "2", Group.c_str(), member.c_str(), ""));
-    signIn.lastGuessMicroseconds = Microseconds() - start;
-    WaitForSingleObject(signIn.signedIn, INFINITE);
-    // A charge is lost when the balance afterwards is not the one before it
-    // less the penalty; a refused guess is one too.
+    signin.lastGuessMicroseconds = Microseconds() - start;
+    WaitForSingleObject(signin.signedIn, INFINITE);
+    // The balance afterwards must hold both changes; a refused guess or a
+    // failed sign-in counts as lost, and so does each change missing from it.
     const std::string balance = ReadKey(FirstMember + m, BalanceKey);
     missing += balance.empty();
-    if (penalty < 0 || balance != std::to_string(expected[m] - penalty)) {
-      ++lostCharges;
-    }
-    expected[m] = std::atoi(balance.c_str());
+    const int now = std::atoi(balance.c_str());
+    const int charged = std::max(penalty, 0);
+    const int paid = std::max(signin.paid, 0);
+    const bool bothIn = now == expected[m] - charged + paid;
+    lostCharges += penalty < 0 || (!bothIn && now != expected[m] - charged);
+    lostSignins += signin.paid < 0 || (!bothIn && now != expected[m] + paid);
+    expected[m] = now;
   }
   WaitForSingleObject(thread, INFINITE);
-  signIn.lost += std::atoi(ReadKey(FirstMember, CounterKey).c_str()) != rounds;
   for (int m = 0; m < RaceMembers; ++m) {
     const std::string balance = ReadKey(FirstMember + m, BalanceKey);
-    missing += balance.empty();
+    // Neither module touches the other sign-in module's key.
+    missing += balance.empty() || ReadKey(FirstMember + m, CounterKey) != "0";
     lostCharges += !balance.empty() && balance != std::to_string(expected[m]);
   }
   const int leftovers = Leftovers();
-  std::printf("race %d %d %d %d %d\n", rounds, signIn.lost, lostCharges, missing, leftovers);
-  const bool sound =
-      missing == 0 && leftovers == 0 && signIn.lost * 100 < rounds && lostCharges * 100 < rounds;
+  std::printf("race %d %d %d %d %d\n", rounds, lostSignins, lostCharges, missing, leftovers);
+  const bool sound = lostSignins == 0 && lostCharges == 0 && missing == 0 && leftovers == 0;
   return sound ? 0 : 1;
 }
 

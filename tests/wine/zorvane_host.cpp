@@ -1,7 +1,8 @@
-// A Windows host for tests: loads zorvane.dll from its own folder, as a chat
-// robot host loads its plug-ins, and drives it with commands read line by
-// line from a file (or standard input when the file is "-"), one answer line
-// for each, flushed at once so that a test can talk to it through pipes.
+// A Windows host for tests: loads zorvane.dll, and zorvane-signin.dll when
+// asked, from its own folder, as a chat robot host loads its plug-ins, and
+// drives them with commands read line by line from a file (or standard input
+// when the file is "-"), one answer line for each, flushed at once so that a
+// test can talk to it through pipes.
 //
 // Texts travel as hex words (support/hex.h); "-" stands for a null pointer.
 //
@@ -11,6 +12,9 @@
 //   info                      -> info TEXT MICROSECONDS
 //   event M TYPE GROUP MEMBER EXTRA -> reply TEXT MICROSECONDS
 //   unload                    -> unloaded FREED STILL-LOADED
+//
+// The same commands after "signin " ("signin load", "signin event ...") go
+// to the sign-in module, whose event export is ZorvaneSignin.
 #include <windows.h>
 
 #include <cstdio>
@@ -31,14 +35,14 @@ using zorvane::host::ZorvaneModule;
 using zorvane::testing::FromHexWord;
 using zorvane::testing::HexWord;
 
-// The path of zorvane.dll beside this program, in the ANSI code page. The
-// folder is found in UTF-16: cutting an ANSI path at its last 0x5C byte
+// The path of the DLL fileName beside this program, in the ANSI code page.
+// The folder is found in UTF-16: cutting an ANSI path at its last 0x5C byte
 // would split a GBK character whose second byte is 0x5C.
-std::string ModuleBesideProgram() {
+std::string ModuleBesideProgram(const std::wstring& fileName) {
   std::vector<wchar_t> path(32768);
   const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
   std::wstring folder(path.data(), length);
-  const std::wstring module = folder.substr(0, folder.find_last_of(L'\\')) + L"\\zorvane.dll";
+  const std::wstring module = folder.substr(0, folder.find_last_of(L'\\')) + L"\\" + fileName;
   const int size = WideCharToMultiByte(CP_ACP, 0, module.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string ansi(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
   WideCharToMultiByte(CP_ACP, 0, module.c_str(), -1, ansi.data(), size, nullptr, nullptr);
@@ -80,39 +84,59 @@ std::string ExportNames(HMODULE module) {
   return list;
 }
 
+// One module of the host: where it lies, the name of its event export and,
+// while loaded, the module.
+struct ModuleSlot {
+  std::string path;
+  std::string eventExport;
+  std::unique_ptr<ZorvaneModule> module;
+};
+
 class Host {
  public:
-  explicit Host(std::string modulePath) : modulePath_(std::move(modulePath)) {}
+  Host()
+      : game_{ModuleBesideProgram(L"zorvane.dll"), zorvane::host::GameEventExport, nullptr},
+        signin_{ModuleBesideProgram(L"zorvane-signin.dll"), zorvane::host::SigninEventExport,
+                nullptr} {}
 
   std::string Run(const std::string& line) {
     std::istringstream words(line);
     std::string command;
     words >> command;
-    if (command == "load") {
-      module_ = std::make_unique<ZorvaneModule>(modulePath_);
-      return module_->loaded() ? "loaded 1" : "loaded 0";
+    const bool toSignin = command == "signin";
+    if (toSignin) {
+      words >> command;
     }
-    if (module_ == nullptr || !module_->loaded()) {
+    return Run(toSignin ? signin_ : game_, command, words);
+  }
+
+ private:
+  std::string Run(ModuleSlot& slot, const std::string& command, std::istringstream& words) {
+    if (command == "load") {
+      slot.module = std::make_unique<ZorvaneModule>(slot.path, slot.eventExport);
+      return slot.module->loaded() ? "loaded 1" : "loaded 0";
+    }
+    if (slot.module == nullptr || !slot.module->loaded()) {
       return "error not loaded";
     }
     if (command == "configure") {
       std::string site, update;
       words >> site >> update;
-      if (module_->configure() == nullptr) {
+      if (slot.module->configure() == nullptr) {
         return "configured 0";
       }
       // No run directory: the module keeps the one it found at load.
-      module_->configure()(nullptr, Pointer(FromHexWord(site)), Pointer(FromHexWord(update)));
+      slot.module->configure()(nullptr, Pointer(FromHexWord(site)), Pointer(FromHexWord(update)));
       return "configured 1";
     }
     if (command == "exports") {
       // The loaded module's base address is its handle.
-      return "exports" + ExportNames(GetModuleHandleA(modulePath_.c_str()));
+      return "exports" + ExportNames(GetModuleHandleA(slot.path.c_str()));
     }
     if (command == "info") {
       LARGE_INTEGER start;
       QueryPerformanceCounter(&start);
-      const char* descriptor = module_->info()();
+      const char* descriptor = slot.module->info()();
       return "info " + HexWord(descriptor) + " " + std::to_string(MicrosecondsSince(start));
     }
     if (command == "event") {
@@ -124,15 +148,15 @@ class Host {
       }
       LARGE_INTEGER start;
       QueryPerformanceCounter(&start);
-      const char* reply =
-          module_->zorvane()(Pointer(arguments[0]), Pointer(arguments[1]), Pointer(arguments[2]),
-                             Pointer(arguments[3]), Pointer(arguments[4]));
+      const char* reply = slot.module->zorvane()(Pointer(arguments[0]), Pointer(arguments[1]),
+                                                 Pointer(arguments[2]), Pointer(arguments[3]),
+                                                 Pointer(arguments[4]));
       return "reply " + HexWord(reply) + " " + std::to_string(MicrosecondsSince(start));
     }
     if (command == "unload") {
-      const bool freed = module_->library().Unload();
-      module_.reset();
-      const bool stillLoaded = ModuleLibrary::IsInProcess(modulePath_);
+      const bool freed = slot.module->library().Unload();
+      slot.module.reset();
+      const bool stillLoaded = ModuleLibrary::IsInProcess(slot.path);
       std::string answer = freed ? "unloaded 1" : "unloaded 0";
       answer += stillLoaded ? " 1" : " 0";
       return answer;
@@ -140,9 +164,8 @@ class Host {
     return "error unknown command";
   }
 
- private:
-  std::string modulePath_;
-  std::unique_ptr<ZorvaneModule> module_;
+  ModuleSlot game_;
+  ModuleSlot signin_;
 };
 
 }  // namespace
@@ -156,7 +179,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  Host host(ModuleBesideProgram());
+  Host host;
   char line[65536];
   while (std::fgets(line, sizeof line, input) != nullptr) {
     std::string command(line);

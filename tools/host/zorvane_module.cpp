@@ -13,16 +13,17 @@ std::string CopyResult(const char* result) {
 
 }  // namespace
 
-ZorvaneModule::ZorvaneModule(std::string path) : library_(std::move(path)) {
+ZorvaneModule::ZorvaneModule(std::string path, std::string eventExport)
+    : library_(std::move(path)) {
   if (!library_.loaded()) {
     error_ = library_.error();
     return;
   }
   info_ = library_.FindFunction<InfoFunction>("info");
-  zorvane_ = library_.FindFunction<ZorvaneFunction>("Zorvane");
+  zorvane_ = library_.FindFunction<ZorvaneFunction>(eventExport.c_str());
   configure_ = library_.FindFunction<ConfigureFunction>("ZorvaneConfigureForTesting");
   if (!loaded()) {
-    error_ = library_.path() + " does not export both info and Zorvane";
+    error_ = library_.path() + " does not export both info and " + eventExport;
   }
 }
 

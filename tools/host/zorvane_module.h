@@ -1,6 +1,7 @@
-// The module as a host sees it: a library with the exports info and Zorvane
-// (and, in its test build, ZorvaneConfigureForTesting), called the way the
-// host calls them.
+// A module as a host sees it: a library with the exports info and an event
+// export (Zorvane for the game, ZorvaneSignin for the sign-in module; and,
+// in their test builds, ZorvaneConfigureForTesting), called the way the host
+// calls them.
 #pragma once
 
 #include <string>
@@ -23,18 +24,25 @@ using ZorvaneFunction = const char*(ZORVANE_HOST_STDCALL*)(const char* message,
 using ConfigureFunction = void (*)(const char* runDirectory, const char* riddleSiteBase,
                                    const char* updatePageUrl);
 
+// The names of the two modules' event exports, which their descriptors'
+// eighth lines name too.
+inline constexpr char GameEventExport[] = "Zorvane";
+inline constexpr char SigninEventExport[] = "ZorvaneSignin";
+
 class ZorvaneModule {
  public:
-  // Loads the library and finds the exports; loaded() and error() tell how
-  // that went. Unloading the library releases the module's last results.
-  explicit ZorvaneModule(std::string path);
+  // Loads the library and finds info and the event export; loaded() and
+  // error() tell how that went. Unloading the library releases the module's
+  // last results.
+  explicit ZorvaneModule(std::string path, std::string eventExport = GameEventExport);
 
   bool loaded() const { return info_ != nullptr && zorvane_ != nullptr; }
   const std::string& error() const { return error_; }
   ModuleLibrary& library() { return library_; }
 
   // The exports themselves, for hosts that call them as they are; null when
-  // missing. Only the test build has configure.
+  // missing. zorvane() is the event export, whatever its name. Only the
+  // test builds have configure.
   InfoFunction info() const { return info_; }
   ZorvaneFunction zorvane() const { return zorvane_; }
   ConfigureFunction configure() const { return configure_; }

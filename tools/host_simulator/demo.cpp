@@ -12,7 +12,10 @@
 #include "game/ledger.h"
 #include "host/command_word.h"
 #include "riddles/riddle_catalog.h"
+#include "runtime/settings/settings.h"
+#include "signin/daily_signin.h"
 #include "signin/signin_ledger.h"
+#include "signin/signin_replies.h"
 
 namespace host_simulator {
 namespace {
@@ -170,6 +173,53 @@ const Riddle& AnotherMemberPlays(Host& host, const RiddleCatalog& catalog, const
   return next;
 }
 
+// A message for the sign-in module, which the game leaves alone.
+Exchange SendToSignin(Host& host, std::string_view title, std::string_view gbkMessage) {
+  const Exchange exchange = Send(host, title, ForTerminal(gbkMessage));
+  Expect(exchange.reply.empty(), "the game answered a sign-in command");
+  return exchange;
+}
+
+std::string Stored(const Host& host, zorvane::TextView key) {
+  return std::string(
+      zorvane::ReadSetting(zorvane::LedgerFilePath(host.settingsFolder(), host.group()),
+                           zorvane::LedgerSection(host.member(), host.group()), key));
+}
+
+// The member signs in (once a day: a second demo on the same day finds
+// them signed in) and asks for the balance.
+void SignIn(Host& host) {
+  const Exchange signedIn = SendToSignin(host, "sign in", zorvane::SigninWord);
+  const double paid = signedIn.balanceAfter - signedIn.balanceBefore;
+  const zorvane::SigninAmounts amounts;
+  const zorvane::SigninOutcome outcome =
+      paid > 0 ? zorvane::SigninOutcome::SignedIn : zorvane::SigninOutcome::AlreadySignedIn;
+  Expect(paid == 0 || (paid >= amounts.least && paid <= amounts.most),
+         "the sign-in paid " + std::to_string(paid) + ", outside its range");
+  const zorvane::Signin expected{outcome, static_cast<std::int32_t>(paid),
+                                 zorvane::Text(Stored(host, zorvane::SigninCountKey)),
+                                 zorvane::Text(Stored(host, zorvane::BalanceKey))};
+  Expect(signedIn.signinReply == zorvane::TextView(zorvane::SigninReply(expected)),
+         "the sign-in module's reply does not say what it paid and what the member holds");
+
+  const std::string ask = host.signinCommandWord() + " " + std::string(zorvane::BalanceWord);
+  const Exchange balance = SendToSignin(host, "ask for the balance", ask);
+  Expect(balance.signinReply ==
+             zorvane::TextView(zorvane::BalanceReply(Stored(host, zorvane::BalanceKey))),
+         "the balance the sign-in module shows is not the stored one");
+  ExpectBalanceChange(balance, 0);
+}
+
+// The sign-in module's standings put the member with the most money first.
+void AskForStandings(Host& host) {
+  const Exchange standings = SendToSignin(host, "the group's standings", zorvane::StandingsWord);
+  const std::vector<zorvane::MemberBalance> members = host.Members();
+  const zorvane::Text expected = zorvane::StandingsReply(
+      members, [](zorvane::TextView member) { return zorvane::Text(member); });
+  Expect(!members.empty() && standings.signinReply == zorvane::TextView(expected),
+         "the standings are not the group's members highest first");
+}
+
 void CheckDescriptor(Host& host, const std::string& descriptor) {
   host.ShowDescriptor(descriptor);
   std::size_t lines = 0;
@@ -201,6 +251,9 @@ int RunDemo(Host& host, const RiddleCatalog& catalog, const std::string& descrip
   int solved = 0;
   try {
     CheckDescriptor(host, descriptor);
+    if (host.hasSignin()) {
+      SignIn(host);
+    }
     MakeMemberPlayable(host);
     host.ShowBalance();
     const Riddle* riddle = &StartGame(host, catalog);
@@ -211,6 +264,9 @@ int RunDemo(Host& host, const RiddleCatalog& catalog, const std::string& descrip
     }
     riddle = &AnotherMemberPlays(host, catalog, *riddle);
     ++solved;
+    if (host.hasSignin()) {
+      AskForStandings(host);
+    }
     Type(host, "where the group stands", "/riddle");
   } catch (const DemoFailure& failure) {
     std::cout << "\ndemo FAILED: " << failure.why << std::endl;

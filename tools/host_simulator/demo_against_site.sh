@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# demo_against_site.sh RIDDLE_SITE HOST_SIMULATOR MODULE [--script]
+# demo_against_site.sh RIDDLE_SITE HOST_SIMULATOR MODULE [--script | --demo] [ARGS...]
 #
 # Starts the riddle site on a free port and plays the host simulator's demo
 # with the test build of the module pointed at that site and at a fresh run
 # directory, so that nothing depends on port 8723 or on earlier games.
 # With --script it plays a short script instead and checks the transcript.
-# RIDDLE_SITE may be any command that starts a site taking --port 0 (a
-# Windows one under Wine, say); SITE_START_SECONDS (default 10) is how long
-# it may take to start listening.
+# ARGS go to the simulator (--signin-module PATH, say). RIDDLE_SITE may be
+# any command that starts a site taking --port 0 (a Windows one under Wine,
+# say); SITE_START_SECONDS (default 10) is how long it may take to start
+# listening.
 set -euo pipefail
 site=$1
 simulator=$2
 module=$3
-mode=${4:-}
+mode=${4:---demo}
+shift $(($# < 4 ? $# : 4))
 
 source "$(dirname "$0")/../../scripts/riddle_site.sh"
 work=$(mktemp -d)
@@ -40,7 +42,7 @@ Zorva 开始
 this line is never sent
 SCRIPT
   timeout --kill-after=5 60 "$simulator" --script "$work/script" --module "$module" \
-    --site "http://127.0.0.1:$port" --run-dir "$work/run" --group 123456 \
+    --site "http://127.0.0.1:$port" --run-dir "$work/run" --group 123456 "$@" \
     >"$work/transcript" || status=$?
   cat "$work/transcript"
   expected=("> Zorva 开始" "一口咬掉牛尾巴（打一字）" "paid 5 to 10001, who now has 105"
@@ -54,7 +56,7 @@ SCRIPT
   fi
 else
   timeout --kill-after=5 60 "$simulator" --demo --module "$module" \
-    --site "http://127.0.0.1:$port" --run-dir "$work/run" --group 123456 || status=$?
+    --site "http://127.0.0.1:$port" --run-dir "$work/run" --group 123456 "$@" || status=$?
 fi
 
 # The game keeps its position in the run directory given to the module.

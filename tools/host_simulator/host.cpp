@@ -59,8 +59,9 @@ std::string ForTerminal(std::string_view gbk) {
 }
 
 Host::Host(zorvane::host::ZorvaneModule& module, std::string settingsFolder, std::string group,
-           std::string member, std::ostream& out)
+           std::string member, std::ostream& out, zorvane::host::ZorvaneModule* signin)
     : module_(module),
+      signin_(signin),
       settingsFolder_(std::move(settingsFolder)),
       group_(std::move(group)),
       member_(std::move(member)),
@@ -69,6 +70,9 @@ Host::Host(zorvane::host::ZorvaneModule& module, std::string settingsFolder, std
 std::string Host::CallInfo() {
   std::string descriptor = module_.Info();
   commandWord_ = zorvane::host::CommandWordOf(descriptor);
+  if (signin_ != nullptr) {
+    signinCommandWord_ = zorvane::host::CommandWordOf(signin_->Info());
+  }
   return descriptor;
 }
 
@@ -87,7 +91,7 @@ bool Host::Handle(std::string_view utf8Line) {
   if (const auto* command = std::get_if<HostCommand>(&routed)) {
     return Run(*command);
   }
-  Send(std::get<ModuleMessage>(routed).text);
+  Send(*line, std::get<ModuleMessage>(routed).text);
   return true;
 }
 
@@ -100,16 +104,28 @@ std::vector<zorvane::MemberBalance> Host::Members() const {
   return zorvane::LedgerMembers(settingsFolder_, group_);
 }
 
-void Host::Send(const std::string& gbkMessage) {
-  Exchange exchange{gbkMessage, "", Balance(member_), 0.0};
-  exchange.reply = module_.Event(gbkMessage.c_str(), std::string(zorvane::GroupMessageType).c_str(),
-                                 group_.c_str(), member_.c_str(), "");
+void Host::Send(const std::string& gbkLine, const std::string& gameMessage) {
+  const std::string type(zorvane::GroupMessageType);
+  Exchange exchange{gameMessage, "", "", Balance(member_), 0.0};
+  exchange.reply =
+      module_.Event(gameMessage.c_str(), type.c_str(), group_.c_str(), member_.c_str(), "");
+  if (signin_ != nullptr) {
+    const std::string message(
+        zorvane::host::AfterCommandWord(gbkLine, signinCommandWord_).value_or(gbkLine));
+    exchange.signinReply =
+        signin_->Event(message.c_str(), type.c_str(), group_.c_str(), member_.c_str(), "");
+  }
   exchange.balanceAfter = Balance(member_);
-  if (exchange.reply.empty()) {
+  if (exchange.reply.empty() && exchange.signinReply.empty()) {
     out_ << "  (no reply)\n";
-  } else {
+  }
+  if (!exchange.reply.empty()) {
     out_ << "  reply:\n";
     WriteIndented(out_, exchange.reply);
+  }
+  if (!exchange.signinReply.empty()) {
+    out_ << "  reply of the sign-in module:\n";
+    WriteIndented(out_, exchange.signinReply);
   }
   lastExchange_ = std::move(exchange);
   ShowBalance();
@@ -224,8 +240,13 @@ void Host::ShowRiddle() const {
 void Host::ShowHelp() const {
   out_ << "Messages go to the module as group messages of the current member.\n"
        << "A message that starts with the command word (\"" << ForTerminal(commandWord_)
-       << "\") reaches it without the word.\n"
-       << HelpCommands;
+       << "\") reaches it without the word.\n";
+  if (signin_ != nullptr) {
+    out_ << "They go to the sign-in module too (its word: \"" << ForTerminal(signinCommandWord_)
+         << "\"): " << ForTerminal(zorvane::SigninWord) << ", " << ForTerminal(zorvane::BalanceWord)
+         << ", " << ForTerminal(zorvane::StandingsWord) << ".\n";
+  }
+  out_ << HelpCommands;
 }
 
 }  // namespace host_simulator

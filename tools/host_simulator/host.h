@@ -1,6 +1,8 @@
 // The chat-robot host as the simulator plays it: one group and one member
 // at a time, lines typed by the member routed to the simulator's own
-// commands or to the module, and everything that happens shown on out.
+// commands or to the modules, and everything that happens shown on out.
+// With the sign-in module loaded beside the game, every message goes to
+// both, each without its own command word when the message starts with it.
 #pragma once
 
 #include <optional>
@@ -15,11 +17,12 @@
 
 namespace host_simulator {
 
-// One message that reached the module.
+// One message that reached the modules.
 struct Exchange {
-  std::string message;   // GBK, as the module received it
-  std::string reply;     // GBK; empty for no reply
-  double balanceBefore;  // the sender's, as stored in the sign-in ledger
+  std::string message;      // GBK, as the game received it
+  std::string reply;        // the game's, GBK; empty for no reply
+  std::string signinReply;  // the sign-in module's, if loaded
+  double balanceBefore;     // the sender's, as stored in the sign-in ledger
   double balanceAfter;
 };
 
@@ -29,12 +32,13 @@ inline constexpr char StartingBalance[] = "100";
 class Host {
  public:
   // settingsFolder: the run directory, as the settings layer names folders
-  // (GBK). group and member are numbers (ASCII digits).
+  // (GBK). group and member are numbers (ASCII digits). signin, when given,
+  // is the sign-in module, loaded into the same run directory.
   Host(zorvane::host::ZorvaneModule& module, std::string settingsFolder, std::string group,
-       std::string member, std::ostream& out);
+       std::string member, std::ostream& out, zorvane::host::ZorvaneModule* signin = nullptr);
 
-  // Calls info, as a host does once after loading the module, and learns
-  // the command word from the descriptor. Returns the descriptor (GBK).
+  // Calls info, as a host does once after loading a module, and learns the
+  // command words from the descriptors. Returns the game's descriptor (GBK).
   std::string CallInfo();
 
   // Shows the descriptor that CallInfo returned.
@@ -51,6 +55,9 @@ class Host {
   const std::string& settingsFolder() const { return settingsFolder_; }
   // The descriptor's command word (GBK), once CallInfo has been called.
   const std::string& commandWord() const { return commandWord_; }
+  bool hasSignin() const { return signin_ != nullptr; }
+  // The sign-in module's command word (GBK), once CallInfo has been called.
+  const std::string& signinCommandWord() const { return signinCommandWord_; }
 
   // A member's balance in the current group, as the game reads it.
   double Balance(const std::string& member) const;
@@ -66,7 +73,7 @@ class Host {
   bool SeedMember() const;
 
  private:
-  void Send(const std::string& gbkMessage);
+  void Send(const std::string& gbkLine, const std::string& gameMessage);
   bool Run(const HostCommand& command);
   // /member N and /group N: N takes the place of current.
   void Switch(std::string& current, const char* command, const std::vector<std::string>& arguments);
@@ -77,10 +84,12 @@ class Host {
   std::string LedgerShown() const;
 
   zorvane::host::ZorvaneModule& module_;
+  zorvane::host::ZorvaneModule* signin_;
   std::string settingsFolder_;
   std::string group_;
   std::string member_;
   std::string commandWord_;
+  std::string signinCommandWord_;
   std::ostream& out_;
   std::optional<Exchange> lastExchange_;
 };

@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "game/contract.h"
+#include "runtime/convert.h"
 #include "signin/signin_ledger.h"
+#include "signin/signin_replies.h"
 #include "support/riddle_site_fixture.h"
 #include "support/temp_dir.h"
 
@@ -173,6 +175,48 @@ TEST_F(HostCommands, RiddleTellsWhereTheGroupStands) {
   EXPECT_NE(Type("/riddle").find("is at page " + std::string(zorvane::InitialRiddlePath) +
                                  "; no riddle is open"),
             std::string::npos);
+}
+
+// Both test builds in one run directory: every message goes to both
+// modules, each without its own command word.
+TEST(HostWithSignin, EveryMessageGoesToBothModulesWithoutTheirWords) {
+  const zorvane::testing::TempDir runDirectory;
+  zorvane::host::ZorvaneModule game(ZORVANE_TESTABLE_MODULE_PATH);
+  zorvane::host::ZorvaneModule signin(ZORVANE_SIGNIN_TESTABLE_MODULE_PATH,
+                                      zorvane::host::SigninEventExport);
+  ASSERT_TRUE(game.loaded() && signin.loaded()) << game.error() << signin.error();
+  const std::string site = zorvane::testing::UnreachableSiteBase();
+  for (zorvane::host::ZorvaneModule* module : {&game, &signin}) {
+    ASSERT_TRUE(module->ConfigureForTesting(runDirectory.str().c_str(), site, site));
+  }
+  std::ostringstream out;
+  Host host(game, runDirectory.str(), "555", "42", out, &signin);
+  host.CallInfo();
+  EXPECT_EQ(host.signinCommandWord(), zorvane::SigninWord);
+
+  ASSERT_TRUE(host.Handle("签到"));
+  EXPECT_EQ(host.lastExchange()->reply, "");
+  EXPECT_TRUE(host.lastExchange()->signinReply.starts_with("\xC7\xA9\xB5\xBD"))  // 签到, GBK
+      << out.str();
+  EXPECT_NE(out.str().find("reply of the sign-in module:\n    签到成功~！"), std::string::npos);
+  const double paid = host.lastExchange()->balanceAfter;
+  EXPECT_GE(paid, 40);
+
+  // The game's word comes off for the game only; the sign-in module sees
+  // the whole message and stays silent.
+  out.str("");
+  ASSERT_TRUE(host.Handle("Zorva 签到"));
+  EXPECT_EQ(host.lastExchange()->message, zorvane::SigninWord);
+  EXPECT_EQ(host.lastExchange()->reply, "");
+  EXPECT_EQ(host.lastExchange()->signinReply, "");
+  EXPECT_NE(out.str().find("(no reply)"), std::string::npos);
+
+  ASSERT_TRUE(host.Handle("签到 余额"));
+  EXPECT_EQ(host.lastExchange()->signinReply,
+            std::string(zorvane::BalanceReply(zorvane::ToText(paid))));
+  out.str("");
+  ASSERT_TRUE(host.Handle("/help"));
+  EXPECT_NE(out.str().find("sign-in module too (its word: \"签到\")"), std::string::npos);
 }
 
 }  // namespace

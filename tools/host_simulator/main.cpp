@@ -1,11 +1,12 @@
 // host_simulator: plays the chat-robot host for the module on a terminal.
 //
-// Loads the module, makes sure the member has a sign-in balance, calls info
-// once, then routes every line typed (or read from a script; or, with
-// --demo, a scripted game) as a host would: the simulator's own "/"
-// commands switch member or group and pay or show balances; messages go to
-// Zorvane as group messages, without the command word when they start with
-// it. Replies and balances are shown after each.
+// Loads the module (and the sign-in module, when one is named), makes sure
+// the member has a sign-in balance, calls info once, then routes every line
+// typed (or read from a script; or, with --demo, a scripted game) as a host
+// would: the simulator's own "/" commands switch member or group and pay or
+// show balances; messages go to Zorvane (and ZorvaneSignin) as group
+// messages, without a module's command word when they start with it.
+// Replies and balances are shown after each.
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -71,6 +72,18 @@ std::string ConfigureModule(ZorvaneModule& module, const Options& options) {
   return runDirectory;
 }
 
+// The sign-in module works in the game's run directory: a test build is
+// pointed at it; a product module can only use this program's folder.
+bool ConfigureSignin(ZorvaneModule& signin, const std::string& runDirectory) {
+  if (runDirectory == ExecutableFolder() ||
+      signin.ConfigureForTesting(runDirectory.c_str(), "", "")) {
+    return true;
+  }
+  std::cerr << "host_simulator: this sign-in module keeps its ledgers in its host's folder, "
+            << "not in " << runDirectory << ": load its test build\n";
+  return false;
+}
+
 // Every line of input goes to the host; a transcript (input from a pipe or
 // a script) shows each line before what it caused.
 void Converse(Host& host, LineReader& reader, bool skipComments) {
@@ -94,6 +107,9 @@ void Chat(Host& host, const std::string& descriptor) {
   std::cout << "\nType group messages and press Enter; /help lists the simulator's commands.\n"
             << "Send " << ForTerminal(start) << " (or " << ForTerminal(host.commandWord() + start)
             << ") for a riddle, then guess.\n";
+  if (host.hasSignin()) {
+    std::cout << "Send " << ForTerminal(zorvane::SigninWord) << " once a day for money.\n";
+  }
   host.ShowBalance();
   LineReader reader(std::cin);
   Converse(host, reader, false);
@@ -124,19 +140,33 @@ int Run(const Options& options) {
     return 2;
   }
   const std::string runDirectory = ConfigureModule(module, options);
+  std::optional<ZorvaneModule> signin;
+  if (options.signinModule) {
+    signin.emplace(*options.signinModule, zorvane::host::SigninEventExport);
+    if (!signin->loaded()) {
+      std::cerr << "host_simulator: " << signin->error() << "\n";
+      return 2;
+    }
+    if (!ConfigureSignin(*signin, runDirectory)) {
+      return 2;
+    }
+  }
   const std::optional<std::string> settingsFolder = zorvane::host::SettingsFolder(runDirectory);
   if (!settingsFolder) {
     std::cerr << "host_simulator: the run directory " << runDirectory
               << " has a name that GBK cannot spell\n";
     return 2;
   }
-  Host host(module, *settingsFolder, options.group, options.member, std::cout);
+  Host host(module, *settingsFolder, options.group, options.member, std::cout,
+            signin ? &*signin : nullptr);
   if (!host.SeedMember()) {
     return 2;
   }
   if (!options.script) {
-    std::cout << "module: " << options.modulePath << "\nrun directory: " << runDirectory
-              << "\ngroup " << options.group << ", member " << options.member << "\n";
+    std::cout << "module: " << options.modulePath
+              << (options.signinModule ? "\nsign-in module: " + *options.signinModule : "")
+              << "\nrun directory: " << runDirectory << "\ngroup " << options.group << ", member "
+              << options.member << "\n";
   }
   // A host calls info once after loading the module; it also makes the
   // game's folder, without which the game keeps no state.
@@ -169,6 +199,12 @@ int main(int argc, char** argv) {
       host_simulator::ParseOptions(argc, argv, helpRequested);
   if (!options) {
     return helpRequested ? 0 : 2;
+  }
+  // Loading the game makes the host's folder the current one: the sign-in
+  // module, loaded next, is found from where the command was given.
+  if (options->signinModule) {
+    options->signinModule =
+        host_simulator::AbsolutePath(*options->signinModule).value_or(*options->signinModule);
   }
   if (options->runDirectory) {
     // The module joins its file names onto the run directory as it is.

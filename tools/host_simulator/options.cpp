@@ -11,10 +11,13 @@ namespace host_simulator {
 namespace {
 
 void PrintUsage(std::ostream& out) {
-  out << "usage: host_simulator [--module PATH] [--group G] [--member M]\n"
+  out << "usage: host_simulator [--module PATH] [--signin-module PATH] [--group G] [--member M]\n"
          "                      [--demo | --script FILE] [--site URL] [--run-dir DIR]\n"
          "  --module PATH  the module to load (default: " ZORVANE_DEFAULT_MODULE
          ")\n"
+         "  --signin-module PATH\n"
+         "                 the sign-in module to load beside it (zorvane-signin.so): every\n"
+         "                 message goes to both, and members sign in with 签到\n"
          "  --group G      the group number passed with every event (default 123456)\n"
          "  --member M     the sender's number (default 10001)\n"
          "  --demo         play a short scripted game, check the replies and exit\n"
@@ -40,6 +43,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& helpRequested) 
   using zorvane::host::ValueOption;
   const std::vector<zorvane::host::CommandLineOption> known = {
       ValueOption("--module", options.modulePath),
+      ValueOption("--signin-module", options.signinModule),
       ValueOption("--group", options.group),
       ValueOption("--member", options.member),
       ValueOption("--site", options.siteBase),

@@ -8,6 +8,7 @@ namespace host_simulator {
 
 struct Options {
   std::string modulePath;                   // the module to load
+  std::optional<std::string> signinModule;  // the sign-in module to load beside it
   std::string group = "123456";             // UTF-8 as typed
   std::string member = "10001";             // UTF-8 as typed
   bool demo = false;                        // play the scripted game and exit

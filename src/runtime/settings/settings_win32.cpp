@@ -9,6 +9,9 @@
 // call of the API instead: the API serialises its calls within the process,
 // while a replaced file can still lose a write that the API loaded before
 // the rename and saved after it.
+//
+// Every write holds the file's SharedFileLock, so that our own modules (the
+// game and the sign-in module) never interleave a read and its write back.
 #include <windows.h>
 
 #include <algorithm>
@@ -21,6 +24,7 @@
 #include "runtime/settings/setting_sections.h"
 #include "runtime/settings/settings.h"
 #include "runtime/settings/settings_arguments.h"
+#include "runtime/settings/shared_file_lock.h"
 
 namespace zorvane {
 namespace {
@@ -298,6 +302,7 @@ bool WriteSetting(TextView fileName, TextView section, std::optional<TextView> k
   const Text sectionName(UpToNul(section));
   const std::optional<Text> keyName = Copied(key);
   const std::optional<Text> newValue = Copied(value);
+  const SharedFileLock turn(file);
   return WriteKeepingOthersChanges(file, [&](const Text& target) {
     return WriteThroughApi(target, sectionName, keyName, newValue);
   });
@@ -314,6 +319,10 @@ bool ChangeSharedSetting(TextView fileName, TextView section, TextView key,
   // This write makes no copy, but the folder may still hold the copies of
   // earlier writes that were killed.
   SweepLeftoverTemporaries(file);
+  // The value is read and written back in the file's turn: another module
+  // of ours changing the same key waits. Others, which take no turns, are
+  // still caught by the version check below.
+  const SharedFileLock turn(file);
   // The value is read through the API between two reads of the whole file,
   // the second right before the write. When they differ, another writer came
   // in between, and the change starts again from its version.
