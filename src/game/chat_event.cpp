@@ -6,7 +6,6 @@
 #include "game/replies.h"
 #include "game/riddle_page.h"
 #include "game/safe_identifier.h"
-#include "game/signin_commands.h"
 
 namespace zorvane {
 namespace {
@@ -73,11 +72,6 @@ Text HandleChatEvent(TextView message, TextView messageType, TextView group, Tex
   }
   // Both become file and section names.
   if (!IsSafeIdentifier(group) || !IsSafeIdentifier(member)) {
-    return Text();
-  }
-  // The sign-in module beside the game answers its own commands; as guesses
-  // they would cost the member who signs in, or refuse them.
-  if (IsTypedSigninCommand(message)) {
     return Text();
   }
   const bool startCommand = IsStartCommand(message);

@@ -2,9 +2,9 @@
 
 #include "game/game_rules.h"
 #include "game/safe_identifier.h"
-#include "game/signin_commands.h"
 #include "runtime/run_environment.h"
 #include "signin/daily_signin.h"
+#include "signin/signin_commands.h"
 #include "signin/signin_ledger.h"
 #include "signin/signin_replies.h"
 

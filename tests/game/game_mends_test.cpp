@@ -50,27 +50,6 @@ TEST_F(GameSafety, WithoutAnOpenRiddleOnlyAStartCommandIsAnswered) {
   EXPECT_NE(Balance("1001", "rich"), "100");
 }
 
-// A host that hands every message to every module gives the game the
-// sign-in module's commands too: they are neither start commands nor
-// guesses, so signing in never costs a member money nor draws the refusal.
-TEST_F(GameSafety, TheSigninModulesCommandsAreNeverGuesses) {
-  SetBalance("1001", "rich", "100");
-  SetBalance("1001", "poor", "5");
-  ASSERT_EQ(Say("1001", "rich", "开始"), chain_[0].riddle.question);
-  TakeRequests();
-  const std::string snapshot = Snapshot();
-  for (const std::string command : {"签到", " 签到 ", "余额", "排行", "签到 余额", "签到排行"}) {
-    EXPECT_EQ(Say("1001", "rich", command), "") << command;
-    EXPECT_EQ(Say("1001", "poor", command), "") << command;
-  }
-  EXPECT_EQ(Snapshot(), snapshot);
-  EXPECT_TRUE(TakeRequests().empty());
-  // Anything more is a guess as before, and so is the empty message.
-  for (const std::string guess : {"签到啦", "我的余额", ""}) {
-    EXPECT_TRUE(AmountInReply(Say("1001", "rich", guess), WrongGuessReplyHead)) << guess;
-  }
-}
-
 TEST_F(GameSafety, APageWithoutANextLinkIsSolvedOnce) {
   SetBalance("1001", "7", "50");
   site_.SetPage(std::string(InitialRiddlePath), "<h3>问</h3><h3>谜底：答</h3>没有下一篇");

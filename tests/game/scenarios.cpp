@@ -238,10 +238,11 @@ void UnloadAndReload(ScenarioPlayer& p) {
 }
 
 // The sign-in module beside the game in one host process, each message
-// handed to both as a host without command-word routing does: members sign
-// in, play and ask for balances and standings, turn about. Each reply is
-// checked whole, and after each message every balance is exactly what the
-// replies paid and took.
+// handed to the game and then to the sign-in module, as a host without
+// command-word routing does: members sign in, play and ask for balances and
+// standings, turn about. While a riddle is open the game takes the sign-in
+// commands for guesses too. Each reply is checked whole, and after each
+// message every balance is exactly what the replies paid and took.
 void SigninModuleBesideTheGame(ScenarioPlayer& p) {
   const auto chain = ServeChain(p, 3);
   p.Info();
@@ -255,18 +256,28 @@ void SigninModuleBesideTheGame(ScenarioPlayer& p) {
   std::map<std::string, double> held;  // by member
   std::map<std::string, int> signins;
 
-  // What a reply must be: these three stand for a payment of the sign-in,
-  // a wrong guess and a correct one before the next question; any other
-  // text for itself.
+  // What a reply must be: these stand for a payment of the sign-in, a wrong
+  // guess, a correct one before the next question, and a sign-in reply that
+  // the caller checks once the game's amount has moved the balance; any
+  // other text for itself.
   const std::string paid = "(paid)";
   const std::string wrong = "(wrong)";
   const std::string right = "(right)";
-  // Sends message from member and checks both replies; an amount in a
-  // reply moves the member's balance by that much.
+  const std::string checkedAfter = "(checked after)";
+  // Sends message from member and checks both replies, the game's first as
+  // the host calls it first; an amount in a reply moves the member's
+  // balance by that much. Returns the sign-in module's reply.
   const auto say = [&](const std::string& member, const std::string& message,
                        const std::string& gameReply, const std::string& signinReply) {
     SCOPED_TRACE(member + ": " + message);
     const ScenarioPlayer::Replies replies = p.SayToBoth(group, member, message);
+    if (gameReply == wrong) {
+      held[member] -= ExpectWrongGuessReply(replies.game);
+    } else if (gameReply.starts_with(right)) {
+      held[member] += ExpectCorrectGuessReply(replies.game, gameReply.substr(right.size()));
+    } else {
+      EXPECT_EQ(replies.game, gameReply);
+    }
     if (signinReply == paid) {
       const std::int32_t amount =
           AmountInReply(replies.signin, "签到成功~！本次获得：").value_or(0);
@@ -277,43 +288,40 @@ void SigninModuleBesideTheGame(ScenarioPlayer& p) {
       EXPECT_EQ(replies.signin, std::string(SigninReply({SigninOutcome::SignedIn, amount,
                                                          Text(std::to_string(signins[member])),
                                                          Text(BalanceText(held[member]))})));
-    } else {
+    } else if (signinReply != checkedAfter) {
       EXPECT_EQ(replies.signin, signinReply);
-    }
-    if (gameReply == wrong) {
-      held[member] -= ExpectWrongGuessReply(replies.game);
-    } else if (gameReply.starts_with(right)) {
-      held[member] += ExpectCorrectGuessReply(replies.game, gameReply.substr(right.size()));
-    } else {
-      EXPECT_EQ(replies.game, gameReply);
     }
     for (const auto& [someone, balance] : held) {
       EXPECT_EQ(p.Balance(group, someone), BalanceText(balance)) << someone;
     }
+    return replies.signin;
   };
   const std::string already = "你今天已经签到过了~！\r\n";
   const auto balanceOf = [&](const std::string& member) {
     return std::string(BalanceReply(BalanceText(held[member])));
   };
 
+  // No riddle is open yet: the game answers only its start command.
   say("张三", "开始", RefusalShowing(""), "");
   say("张三", "签到", "", paid);
   say("10002", "签到 余额", "", "你当前有：0元~！");
   say("张三", "开始", chain[0].riddle.question, "");
-  say("10002", "不知道", RefusalShowing(""), "");
-  say("10002", "签到", "", paid);
+  // A member with nothing is refused by the game, then signed in.
+  say("10002", "签到", RefusalShowing(""), paid);
   say("10002", "不知道", wrong, "");
-  say("张三", " 签到 ", "", already + balanceOf("张三"));
+  const std::string signedInAgain = say("张三", " 签到 ", wrong, checkedAfter);
+  EXPECT_EQ(signedInAgain, already + balanceOf("张三"));
   say("张三", "签到啦", wrong, "");
   say("张三", chain[0].riddle.answer, right + chain[1].riddle.question, "");
-  say("10002", "余额", "", balanceOf("10002"));
+  const std::string balance = say("10002", "余额", wrong, checkedAfter);
+  EXPECT_EQ(balance, balanceOf("10002"));
   say("10002", "是" + chain[1].riddle.answer + "吧", right + chain[2].riddle.question, "");
+  const std::string standings = say("10002", "排行", wrong, checkedAfter);
   const bool zhangLeads = held["张三"] >= held["10002"];
   const std::string first = zhangLeads ? "张三" : "10002";
   const std::string second = zhangLeads ? "10002" : "张三";
-  say("10002", "排行", "",
-      "本群人民币排行：\r\n1. " + first + "：" + BalanceText(held[first]) + "元\r\n2. " + second +
-          "：" + BalanceText(held[second]) + "元");
+  EXPECT_EQ(standings, "本群人民币排行：\r\n1. " + first + "：" + BalanceText(held[first]) +
+                           "元\r\n2. " + second + "：" + BalanceText(held[second]) + "元");
   EXPECT_EQ(p.State(group, CurrentPathKey), chain[2].path);
 
   // Nothing for other message types and unsafe names, and no file touched.

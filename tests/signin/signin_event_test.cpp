@@ -9,11 +9,11 @@
 
 #include "game/contract.h"
 #include "game/ledger.h"
-#include "game/signin_commands.h"
 #include "runtime/native_path.h"
 #include "runtime/run_environment.h"
 #include "runtime/settings/settings.h"
 #include "signin/daily_signin.h"
+#include "signin/signin_commands.h"
 #include "signin/signin_replies.h"
 #include "support/temp_dir.h"
 
@@ -27,33 +27,31 @@ TEST(SigninCommands, AreReadWithOrWithoutTheCommandWord) {
   struct Case {
     const char* message;
     std::optional<SigninCommand> command;
-    bool typed;  // as a member types it, with the word on
   };
   const Case cases[] = {
-      {"签到", SignIn, true},
-      {" 签到\t", SignIn, true},
-      {"签到签到", SignIn, true},
-      {"余额", Balance, true},
-      {"签到余额", Balance, true},
-      {"签到 余额 ", Balance, true},
-      {"排行", Standings, true},
-      {"签到\t排行", Standings, true},
+      {"签到", SignIn},
+      {" 签到\t", SignIn},
+      {"签到签到", SignIn},
+      {"余额", Balance},
+      {"签到余额", Balance},
+      {"签到 余额 ", Balance},
+      {"排行", Standings},
+      {"签到\t排行", Standings},
       // What a host that routes by the command word leaves of them.
-      {"", SignIn, false},
-      {"  ", SignIn, false},
-      {" 余额", Balance, true},
+      {"", SignIn},
+      {"  ", SignIn},
+      {" 余额", Balance},
       // Chat that merely mentions a command.
-      {"签到啦", std::nullopt, false},
-      {"我要签到", std::nullopt, false},
-      {"余额多少", std::nullopt, false},
-      {"排行榜", std::nullopt, false},
-      {"余额 签到", std::nullopt, false},
-      {"签 到", std::nullopt, false},
-      {"开始", std::nullopt, false},
+      {"签到啦", std::nullopt},
+      {"我要签到", std::nullopt},
+      {"余额多少", std::nullopt},
+      {"排行榜", std::nullopt},
+      {"余额 签到", std::nullopt},
+      {"签 到", std::nullopt},
+      {"开始", std::nullopt},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReadSigninCommand(c.message), c.command) << c.message;
-    EXPECT_EQ(IsTypedSigninCommand(c.message), c.typed) << c.message;
   }
 }
 

@@ -173,11 +173,22 @@ const Riddle& AnotherMemberPlays(Host& host, const RiddleCatalog& catalog, const
   return next;
 }
 
-// A message for the sign-in module, which the game leaves alone.
-Exchange SendToSignin(Host& host, std::string_view title, std::string_view gbkMessage) {
+// A message for the sign-in module. The game sees it too and, while a
+// riddle is open, takes it for a guess: a wrong one, or refused for a poor
+// member. Returns the exchange and what the game took.
+struct SigninExchange {
+  Exchange exchange;
+  int charged = 0;
+};
+SigninExchange SendToSignin(Host& host, std::string_view title, std::string_view gbkMessage) {
   const Exchange exchange = Send(host, title, ForTerminal(gbkMessage));
-  Expect(exchange.reply.empty(), "the game answered a sign-in command");
-  return exchange;
+  std::string_view rest;
+  const std::optional<int> penalty =
+      AmountAfter(exchange.reply, zorvane::WrongGuessReplyHead, rest);
+  const bool refused = std::string_view(exchange.reply).starts_with(zorvane::RefusedReplyHead);
+  Expect(exchange.reply.empty() || refused || (penalty && rest == zorvane::WrongGuessReplyTail),
+         "the game answered a sign-in command with neither a wrong guess nor a refusal");
+  return {exchange, penalty.value_or(0)};
 }
 
 std::string Stored(const Host& host, zorvane::TextView key) {
@@ -189,8 +200,8 @@ std::string Stored(const Host& host, zorvane::TextView key) {
 // The member signs in (once a day: a second demo on the same day finds
 // them signed in) and asks for the balance.
 void SignIn(Host& host) {
-  const Exchange signedIn = SendToSignin(host, "sign in", zorvane::SigninWord);
-  const double paid = signedIn.balanceAfter - signedIn.balanceBefore;
+  const auto [signedIn, charged] = SendToSignin(host, "sign in", zorvane::SigninWord);
+  const double paid = signedIn.balanceAfter - signedIn.balanceBefore + charged;
   const zorvane::SigninAmounts amounts;
   const zorvane::SigninOutcome outcome =
       paid > 0 ? zorvane::SigninOutcome::SignedIn : zorvane::SigninOutcome::AlreadySignedIn;
@@ -203,16 +214,17 @@ void SignIn(Host& host) {
          "the sign-in module's reply does not say what it paid and what the member holds");
 
   const std::string ask = host.signinCommandWord() + " " + std::string(zorvane::BalanceWord);
-  const Exchange balance = SendToSignin(host, "ask for the balance", ask);
+  const auto [balance, chargedToAsk] = SendToSignin(host, "ask for the balance", ask);
   Expect(balance.signinReply ==
              zorvane::TextView(zorvane::BalanceReply(Stored(host, zorvane::BalanceKey))),
          "the balance the sign-in module shows is not the stored one");
-  ExpectBalanceChange(balance, 0);
+  ExpectBalanceChange(balance, -chargedToAsk);
 }
 
 // The sign-in module's standings put the member with the most money first.
 void AskForStandings(Host& host) {
-  const Exchange standings = SendToSignin(host, "the group's standings", zorvane::StandingsWord);
+  const Exchange standings =
+      SendToSignin(host, "the group's standings", zorvane::StandingsWord).exchange;
   const std::vector<zorvane::MemberBalance> members = host.Members();
   const zorvane::Text expected = zorvane::StandingsReply(
       members, [](zorvane::TextView member) { return zorvane::Text(member); });

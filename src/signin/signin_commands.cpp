@@ -1,4 +1,4 @@
-#include "game/signin_commands.h"
+#include "signin/signin_commands.h"
 
 #include "game/contract.h"
 
@@ -32,10 +32,6 @@ std::optional<SigninCommand> ReadSigninCommand(TextView message) {
     return SigninCommand::Standings;
   }
   return std::nullopt;
-}
-
-bool IsTypedSigninCommand(TextView message) {
-  return !WithoutBlanksAround(UpToNul(message)).empty() && ReadSigninCommand(message).has_value();
 }
 
 }  // namespace zorvane

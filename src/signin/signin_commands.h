@@ -1,7 +1,5 @@
-// The commands of the daily sign-in module that ships beside the game. Hosts
-// that hand every group message to every module give both modules each of
-// them: the sign-in module answers them, and the game never takes one for a
-// start command or a guess.
+// The commands of the daily sign-in module that ships beside the game, as a
+// member types them or as a host that routes by command word delivers them.
 #pragma once
 
 #include <optional>
@@ -22,10 +20,5 @@ enum class SigninCommand {
 // takes SigninWord off before it delivers them, so what is left ("", " 余额")
 // names the same command. nullopt for every other message.
 std::optional<SigninCommand> ReadSigninCommand(TextView message);
-
-// True for a message that a member typed as a sign-in command, with the
-// word still on: the game leaves these to the sign-in module. The empty
-// message is not one of them; it stays the game's.
-bool IsTypedSigninCommand(TextView message);
 
 }  // namespace zorvane
