@@ -6,6 +6,8 @@
 # CR LF). Sets site_pid and site_port; on failure prints why and returns 1.
 start_riddle_site() {
   local command=$1 log=$2 seconds=${3:-10}
+  # Made here: the child that becomes the site may open it only later.
+  : >"$log"
   "$command" --port 0 >"$log" 2>&1 </dev/null &
   site_pid=$!
   site_port=""

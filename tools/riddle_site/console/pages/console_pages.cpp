@@ -149,11 +149,11 @@ std::string TrafficPage(const std::vector<TrafficEntry>& recent,
   return ConsolePage(ConsoleSection::Traffic, "访问记录", body, csrf);
 }
 
-std::string LoginPage(const std::optional<std::string>& problem) {
+std::string LoginPage(const std::optional<std::string>& problem, std::string_view token) {
   std::string body = problem ? ProblemBox(*problem) : "";
-  body +=
-      "<form method=\"post\" action=\"/console/login\" id=\"login-form\">"
-      "<label>控制台密码<br><input type=\"password\" name=\"password\" id=\"password\" "
+  body += "<form method=\"post\" action=\"/console/login\" id=\"login-form\">" +
+          CsrfField(token) +
+          "<label>控制台密码<br><input type=\"password\" name=\"password\" id=\"password\" "
       "autocomplete=\"current-password\" autofocus></label>"
       "<p><button type=\"submit\" id=\"login\">登录</button></p></form>";
   return ConsolePage(ConsoleSection::Login, "登录", body, "");
