@@ -66,12 +66,16 @@ SiteServer::SiteServer(SiteParts parts, web_server::Options options) : parts_(st
   hooks.errorPage = RefusalPage;
   hooks.log = [this](const Request& request, const Response& response) {
     if (parts_.log) {
-      parts_.log(web_server::LogLine(request, response));
+      // Each serving thread writes its lines into memory of its own.
+      thread_local std::string line;
+      line.clear();
+      web_server::AppendLogLine(line, request, response);
+      parts_.log(line);
     }
     if (parts_.traffic != nullptr) {
       parts_.traffic->Record({std::chrono::system_clock::now(), request.remoteAddress,
                               request.method, request.path, response.status, response.body.size()},
-                             std::string(request.headers.Find("User-Agent")));
+                             request.headers.Find("User-Agent"));
     }
   };
   server_ = std::make_unique<web_server::Server>(options, std::move(hooks));
