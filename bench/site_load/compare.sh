@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# compare.sh [BUILD]: the riddle pages under load, measured in one run, after
-# a build of BUILD (default build/release) made zorvane-site,
-# site_bench_server and site_load.
+# compare.sh [BUILD]: the riddle site under load, measured in one run, after
+# a build of BUILD (default build/release) made zorvane-site and site_load.
 #
 # 1. Throughput: wrk with 64 keep-alive connections from 127.0.0.1 against
 #    nginx serving the pages of `zorvane-site export` as static files, and
-#    against site_bench_server serving the same files, in turns; prints each
-#    round, the medians, their ratio and the median of the rounds' ratios.
+#    against zorvane-site itself serving the same riddles (its console open,
+#    its log going to a file), in turns; prints each round, the medians,
+#    their ratio and the median of the rounds' ratios.
 # 2. Under attack: site_load holds IDLE idle and TRICKLE trickling
-#    connections from 127.0.0.2 and up while it times GETs of a riddle page
-#    and of /console/ from 127.0.0.1; prints p50/p99/max and the server's
-#    memory.
+#    connections from 127.0.0.2 and up against a fresh zorvane-site while it
+#    times GETs of a riddle page and of /console/ from 127.0.0.1; prints
+#    p50/p99/max and the site's memory.
 #
 # Environment: ROUNDS (3), WRK_SECONDS (10), LOAD_SECONDS (30), IDLE (1000),
-# TRICKLE (200), LOG=1 to have both servers log every request to a file.
+# TRICKLE (200), LOG=1 to have nginx log every request to a file too.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build/release}
@@ -52,10 +52,8 @@ wait_for_page() {
   exit 1
 }
 
-"$build/tools/riddle_site/zorvane-site" export "$work/pages" >/dev/null
-# A page where the site has its console, served like the console's pages.
-mkdir -p "$work/pages/console"
-cp "$work/pages/index.html" "$work/pages/console/index.html"
+site=$build/tools/riddle_site/zorvane-site
+"$site" export "$work/pages" >/dev/null
 
 # nginx as an unprivileged instance of its own, tuned for static files.
 nginx_port=$(free_port)
@@ -93,11 +91,12 @@ nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -e "$work/nginx/error.log" &
 pids+=($!)
 wait_for_page "$nginx_port"
 
-# start_server LOG ARGS...: the bench server; sets server_port and server_pid.
+# start_server LOG: the riddle site on the bundled riddles; sets server_port
+# and server_pid.
 start_server() {
   local log=$1
-  shift
-  "$build/bench/site_load/site_bench_server" --root "$work/pages" --port 0 "$@" >"$log" 2>&1 &
+  : >"$log"
+  "$site" --port 0 >"$log" 2>&1 &
   server_pid=$!
   pids+=("$server_pid")
   server_port=""
@@ -108,13 +107,11 @@ start_server() {
   done
   wait_for_page "$server_port"
 }
-server_args=(--blocking-prefix /console/)
-[ "${LOG:-0}" = 1 ] && server_args+=(--log)
-start_server "$work/server.log" "${server_args[@]}"
+start_server "$work/server.log"
 
 echo "== Throughput: wrk -t2 -c64 -d${wrk_seconds}s http://127.0.0.1:PORT$page, $rounds rounds"
 echo "   $(nginx -v 2>&1), wrk $(wrk -v 2>&1 | sed -n 's/^wrk \([^ ]*\).*/\1/p'); nginx: $(nproc) workers," \
-  "open_file_cache, access_log $access_log; ours: site_bench_server ${server_args[*]}"
+  "open_file_cache, access_log $access_log; ours: zorvane-site, its log to a file"
 rate() {
   wrk -t2 -c64 -d"${wrk_seconds}s" "http://127.0.0.1:$1$page" | sed -n 's/^Requests\/sec: *//p'
 }
@@ -146,7 +143,7 @@ printf '   median: nginx %.0f/s, ours %.0f/s (ratio %.2f); median of the rounds'
 # A fresh server, so that its memory is this run's alone.
 kill "$server_pid"
 wait "$server_pid" 2>/dev/null || true
-start_server "$work/server-attacked.log" "${server_args[@]}"
+start_server "$work/server-attacked.log"
 load=("$build/bench/site_load/site_load" --port "$server_port" --pid "$server_pid"
   --idle "${IDLE:-1000}" --trickle "${TRICKLE:-200}" --seconds "${LOAD_SECONDS:-30}" "$page" /console/)
 echo "== Under attack: ${load[*]}"
