@@ -32,7 +32,7 @@ i686-w64-mingw32-objdump -f "$dir/zorvane-site.exe" | grep -q 'file format pei-i
   fail "zorvane-site.exe is no 32-bit Windows program"
 # Linked statically: nothing beside it but what every Windows has.
 if i686-w64-mingw32-objdump -p "$dir/zorvane-site.exe" | grep -i 'DLL Name' |
-  grep -qiv 'kernel32\|msvcrt\|ws2_32\|user32\|advapi32'; then
+  grep -qiv 'kernel32\|msvcrt\|ws2_32\|mswsock\|user32\|advapi32'; then
   i686-w64-mingw32-objdump -p "$dir/zorvane-site.exe" | grep -i 'DLL Name' >&2
   fail "zorvane-site.exe needs DLLs that Windows lacks"
 fi
