@@ -56,7 +56,7 @@ void PrintUsage(std::ostream& out) {
          "                    [--host-folder DIR]\n"
          "                    [--console-password TEXT | --console-password-file FILE]\n"
          "       zorvane-site export FOLDER [--riddles FILE] [--update-link URL]\n"
-         "  --riddles FILE     the riddles, a UTF-8 TSV or CSV file (default: "
+         "  --riddles FILE     the riddles, a TSV or CSV file in UTF-8 (or GBK) (default: "
       << BundledRiddleFile()
       << ")\n"
          "  --listen ADDRESS   the address to serve on (default 127.0.0.1, this machine only;\n"
