@@ -48,11 +48,10 @@ int Check(const char* way, const ConversionCase* cases, std::size_t count,
 
 int main() {
   std::size_t count = std::size(testing::GbkToUtf8Cases) + std::size(testing::Utf8ToGbkCases);
-  int differ =
-      Check("GBK to UTF-8", testing::GbkToUtf8Cases, std::size(testing::GbkToUtf8Cases), GbkToUtf8,
-            GbkToUtf8Lenient) +
-      Check("UTF-8 to GBK", testing::Utf8ToGbkCases, std::size(testing::Utf8ToGbkCases), Utf8ToGbk,
-            Utf8ToGbkLenient);
+  int differ = Check("GBK to UTF-8", testing::GbkToUtf8Cases, std::size(testing::GbkToUtf8Cases),
+                     GbkToUtf8, GbkToUtf8Lenient) +
+               Check("UTF-8 to GBK", testing::Utf8ToGbkCases, std::size(testing::Utf8ToGbkCases),
+                     Utf8ToGbk, Utf8ToGbkLenient);
   // Windows reads GB18030 through its code page 54936, which Wine lacks: a
   // system without it refuses every GB18030 text, and the riddle site then
   // reads such a file as UTF-8 and names its lines that are not.
@@ -61,9 +60,10 @@ int main() {
     differ += Check("GB18030 to UTF-8", testing::Gb18030ToUtf8Cases,
                     std::size(testing::Gb18030ToUtf8Cases), Gb18030ToUtf8);
   } else {
-    std::printf("GB18030 to UTF-8: this system has no code page 54936; its %d cases are not "
-                "checked\n",
-                static_cast<int>(std::size(testing::Gb18030ToUtf8Cases)));
+    std::printf(
+        "GB18030 to UTF-8: this system has no code page 54936; its %d cases are not "
+        "checked\n",
+        static_cast<int>(std::size(testing::Gb18030ToUtf8Cases)));
   }
   std::printf("conversions: %d cases, %d differ\n", static_cast<int>(count), differ);
   return differ == 0 ? 0 : 1;

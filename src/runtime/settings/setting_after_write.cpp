@@ -11,8 +11,8 @@ std::optional<Text> SettingAfterWrite(TextView section, TextView key, TextView v
   }
   // The write: the names and the value as a write takes them, into a file
   // that holds nothing yet.
-  const std::optional<ini::Edit> edit =
-      ini::SetValue(TextView(), UpToNul(section), UpToNul(key), WithoutLoneLeadByte(UpToNul(value)));
+  const std::optional<ini::Edit> edit = ini::SetValue(TextView(), UpToNul(section), UpToNul(key),
+                                                      WithoutLoneLeadByte(UpToNul(value)));
   const Text content = edit ? ini::Applied(TextView(), *edit) : Text();
   // The read: the names as a read takes them, the value as a caller
   // receives it.

@@ -14,8 +14,8 @@
 
 namespace riddle_site {
 
-using PageHandler = std::function<void(const web_server::Request&, web_server::Response&,
-                                       const ConsoleSession&)>;
+using PageHandler =
+    std::function<void(const web_server::Request&, web_server::Response&, const ConsoleSession&)>;
 
 struct ConsoleRouter {
   web_server::Router& router;

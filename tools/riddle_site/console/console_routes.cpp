@@ -12,10 +12,9 @@ void AddConsoleRoutes(web_server::Router& router, Console& console) {
   AddRiddleRoutes(areas);
   AddGroupRoutes(areas);
   // Any other page of the console, behind the same checks.
-  areas.ShowBelow("/console/", [](const web_server::Request&, web_server::Response& response,
-                                  const ConsoleSession& session) {
-    SendNotFound(response, session);
-  });
+  areas.ShowBelow("/console/",
+                  [](const web_server::Request&, web_server::Response& response,
+                     const ConsoleSession& session) { SendNotFound(response, session); });
 }
 
 bool MayUpload(Console& console, const web_server::Request& head) {

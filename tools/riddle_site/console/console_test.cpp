@@ -29,8 +29,8 @@ class ConsoleTest : public ::testing::Test {
     auth_ = std::make_unique<ConsoleAuth>(
         mode, mode == ConsoleMode::Password ? std::optional<std::string>(Password) : std::nullopt);
     console_ = std::make_unique<Console>(Console{*store_, traffic_, *auth_, nullptr});
-    site_ = std::make_unique<SiteOnAThread>(SiteParts{
-        .catalog = [this] { return store_->catalog(); }, .console = console_.get()});
+    site_ = std::make_unique<SiteOnAThread>(
+        SiteParts{.catalog = [this] { return store_->catalog(); }, .console = console_.get()});
   }
 
   httplib::Client Client() { return httplib::Client("127.0.0.1", site_->port()); }
@@ -93,7 +93,7 @@ TEST_F(ConsoleTest, APostWithoutTheSessionsTokenChangesNothing) {
   struct Forgery {
     const char* what;
     std::string cookie;
-    std::string csrf;  // "-" sends no token at all
+    std::string csrf;             // "-" sends no token at all
     httplib::Headers heads = {};  // instead of the console's own
     std::string query = "";
   };

@@ -56,8 +56,7 @@ void List(RiddleStore& riddles, const Request& request, Response& response,
 
 void AddForm(RiddleStore&, const Request& request, Response& response,
              const ConsoleSession& session) {
-  SendPage(response,
-           RiddleFormPage({.after = NumberField(Query(request, "after"))}, session.csrf));
+  SendPage(response, RiddleFormPage({.after = NumberField(Query(request, "after"))}, session.csrf));
 }
 
 void EditForm(RiddleStore& riddles, const Request& request, Response& response,
@@ -67,10 +66,10 @@ void EditForm(RiddleStore& riddles, const Request& request, Response& response,
     SendNotFound(response, session);
     return;
   }
-  SendPage(response, RiddleFormPage({entry->id,
-                                     RiddleVersion(*entry),
-                                     {entry->question, entry->answer, entry->kind}},
-                                    session.csrf));
+  SendPage(response,
+           RiddleFormPage(
+               {entry->id, RiddleVersion(*entry), {entry->question, entry->answer, entry->kind}},
+               session.csrf));
 }
 
 void SaveNew(RiddleStore& riddles, const Request& request, Response& response,
@@ -110,8 +109,8 @@ void SaveEdit(RiddleStore& riddles, const Request& request, Response& response,
     // replaces that, and nothing that came since.
     const std::optional<RiddleEntry> now = riddles.Find(*form.id);
     if (!now || now->deleted) {
-      SendPage(response, RiddleListPage(*riddles.entries(), {}, Message{refused->reason, true},
-                                        session.csrf),
+      SendPage(response,
+               RiddleListPage(*riddles.entries(), {}, Message{refused->reason, true}, session.csrf),
                409);
       return;
     }
@@ -178,8 +177,8 @@ void Import(RiddleStore& riddles, const Request& request, Response& response,
 
 void Download(RiddleStore& riddles, const Request&, Response& response, const ConsoleSession&) {
   const bool csv = FormatOfPath(riddles.path()) == RiddleFileFormat::Csv;
-  response.SetContent(riddles.Download(), csv ? "text/csv; charset=utf-8"
-                                              : "text/tab-separated-values; charset=utf-8");
+  response.SetContent(riddles.Download(),
+                      csv ? "text/csv; charset=utf-8" : "text/tab-separated-values; charset=utf-8");
   response.SetHeader("Content-Disposition", csv ? "attachment; filename=\"riddles.csv\""
                                                 : "attachment; filename=\"riddles.tsv\"");
   response.SetHeader("Cache-Control", "no-store");

@@ -123,8 +123,8 @@ std::optional<int> ReadIdCell(std::string_view cell, bool& deleted, Reason& prob
   deleted = rest == DeletedMark;
   // More digits than the largest id has cannot be one, nor fit a number.
   const bool tooLong = digits.size() > std::to_string(MaxRiddleId).size();
-  if (digits.empty() || digits.starts_with('0') || tooLong || std::stoi(std::string(digits)) > MaxRiddleId ||
-      (!rest.empty() && !deleted)) {
+  if (digits.empty() || digits.starts_with('0') || tooLong ||
+      std::stoi(std::string(digits)) > MaxRiddleId || (!rest.empty() && !deleted)) {
     const std::string largest = std::to_string(MaxRiddleId);
     problem = {"the id \"" + std::string(cell) + "\" is not a page number (1 to " + largest +
                    ", no leading zero), optionally followed by \"deleted\"",

@@ -59,11 +59,11 @@ struct RiddleEntry {
 };
 
 struct LoadedRiddles {
-  std::vector<RiddleText> riddles;          // GBK, the kind joined to the question
-  std::vector<RiddleEntry> entries;         // the same riddles as written, in the same order
-  bool hasIds = false;                      // the file has an id column
-  std::vector<RiddleFileProblem> problems;  // the first KeptProblems, in file order
-  std::size_t problemCount = 0;             // of every problem
+  std::vector<RiddleText> riddles;             // GBK, the kind joined to the question
+  std::vector<RiddleEntry> entries;            // the same riddles as written, in the same order
+  bool hasIds = false;                         // the file has an id column
+  std::vector<RiddleFileProblem> problems;     // the first KeptProblems, in file order
+  std::size_t problemCount = 0;                // of every problem
   TextEncoding encoding = TextEncoding::Utf8;  // that the file was read in
 };
 

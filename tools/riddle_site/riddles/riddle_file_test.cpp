@@ -169,8 +169,8 @@ TEST(RiddleFile, AFileThatIsNotUtf8IsReadAsGbkOrGb18030) {
   EXPECT_EQ(ParseRiddleBytes(Gbk(riddle), RiddleFileFormat::Tsv).riddles.at(0).question,
             Gbk("十个哥哥（打一字）"));
   // What is not UTF-8, though each of its bytes may look like part of it.
-  for (const std::string_view bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
-                                     "\xF4\x90\x80\x80", "\xE5\xBC", "\x80"}) {
+  for (const std::string_view bad :
+       {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE5\xBC", "\x80"}) {
     EXPECT_FALSE(IsUtf8(bad)) << zorvane::GbkToUtf8Lenient(bad);
   }
   EXPECT_TRUE(IsUtf8("\xF4\x8F\xBF\xBF 开始"));

@@ -30,8 +30,7 @@ std::size_t IndexOf(const std::vector<RiddleEntry>& entries, int id) {
 
 // The riddle of a draft as the file will hold it (blanks around its texts
 // dropped) and as the game will show it, or why the game could not play it.
-std::optional<std::string> Prepare(const RiddleDraft& draft, RiddleEntry& entry,
-                                   RiddleText& text) {
+std::optional<std::string> Prepare(const RiddleDraft& draft, RiddleEntry& entry, RiddleText& text) {
   entry.question = TrimBlanks(draft.question);
   entry.answer = TrimBlanks(draft.answer);
   entry.kind = TrimBlanks(draft.kind);

@@ -99,21 +99,36 @@ TEST_F(RiddleStoreTest, ChangesThatBreakTheRulesOrTheChainAreRefusedAndChangeNot
     const char* reason;  // part of the reason given
   };
   const Case cases[] = {
-      {"empty answer", [&] { return store->Add({"Q", " ", ""}); }, "谜底是空的"},
+      {"empty answer",
+       [&] {
+         return store->Add({"Q", " ", ""});
+       },
+       "谜底是空的"},
       {"page marker",
-       [&] { return reasonOf(store->Edit(19499, {"Q</h3>", "A", ""}, VersionOf(*store, 19499))); },
+       [&] {
+         return reasonOf(store->Edit(19499, {"Q</h3>", "A", ""}, VersionOf(*store, 19499)));
+       },
        "</h3>"},
       // Named by its question, not by an id the operator never saw.
-      {"answer in question", [&] { return store->Add({"QA", "A", ""}); }, "“QA”：谜底就在谜面里"},
+      {"answer in question",
+       [&] {
+         return store->Add({"QA", "A", ""});
+       },
+       "“QA”：谜底就在谜面里"},
       {"edit of a deleted",
-       [&] { return reasonOf(store->Edit(19501, {"Q", "A", ""}, VersionOf(*store, 19501))); },
+       [&] {
+         return reasonOf(store->Edit(19501, {"Q", "A", ""}, VersionOf(*store, 19501)));
+       },
        "已被删除"},
       {"first page",
        [&] { return reasonOf(store->Delete(FirstRiddleId, VersionOf(*store, FirstRiddleId))); },
        "每个新群都从它开始"},
-      {"deleted twice",
-       [&] { return reasonOf(store->Delete(19501, VersionOf(*store, 19501))); }, "已被删除"},
-      {"an edit with no version", [&] { return reasonOf(store->Edit(19500, {"Q", "A", ""}, "")); },
+      {"deleted twice", [&] { return reasonOf(store->Delete(19501, VersionOf(*store, 19501))); },
+       "已被删除"},
+      {"an edit with no version",
+       [&] {
+         return reasonOf(store->Edit(19500, {"Q", "A", ""}, ""));
+       },
        "已被改成"},
   };
   for (const Case& c : cases) {
@@ -178,8 +193,7 @@ TEST_F(RiddleStoreTest, IdsBeyondTheBoundAreRefusedAndTheLargestNeverBlocksAnAdd
   ASSERT_TRUE(refused);
   EXPECT_NE(refused->find("第 2 行：编号“999999999”不是页码"), std::string::npos) << *refused;
   const std::string largest = std::to_string(MaxRiddleId);
-  ASSERT_EQ(store->Import("id\tquestion\tanswer\n" + largest + "\tQ9\tA9\n",
-                          RiddleFileFormat::Tsv),
+  ASSERT_EQ(store->Import("id\tquestion\tanswer\n" + largest + "\tQ9\tA9\n", RiddleFileFormat::Tsv),
             std::nullopt);
   // New riddles take the ids left free below the largest.
   int id = 0;
@@ -198,7 +212,8 @@ TEST_F(RiddleStoreTest, AnImportOfManyBadLinesTellsTheFirstAndCountsThemAll) {
   }
   const std::optional<std::string> refused = store->Import(bad, RiddleFileFormat::Tsv);
   ASSERT_TRUE(refused);
-  EXPECT_TRUE(refused->starts_with("文件没有导入：共 100000 行有问题，下面是前 50 行：")) << *refused;
+  EXPECT_TRUE(refused->starts_with("文件没有导入：共 100000 行有问题，下面是前 50 行："))
+      << *refused;
   EXPECT_NE(refused->find("第 50 行：谜面是空的"), std::string::npos);
   EXPECT_EQ(refused->find("第 51 行"), std::string::npos);
   EXPECT_LT(refused->size(), 4096u);

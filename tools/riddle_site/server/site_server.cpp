@@ -18,9 +18,8 @@ std::string RefusalText(int status, const Request& request) {
     case 400:
       return "请求的格式不对，无法读取。";
     case 413:
-      return request.path == ImportPath
-                 ? "导入的文件太大：最多 4 MiB。没有导入。"
-                 : "请求的内容太大（最多 64 KiB）。";
+      return request.path == ImportPath ? "导入的文件太大：最多 4 MiB。没有导入。"
+                                        : "请求的内容太大（最多 64 KiB）。";
     case 431:
       return "请求头太大（最多 32 KiB、100 行）。";
     default:

@@ -23,9 +23,9 @@ namespace riddle_site {
 
 struct SiteParts {
   CurrentCatalog catalog{};
-  std::string updateLink{};         // "": the update page offers none
-  Console* console = nullptr;       // null: the pages alone
-  TrafficLog* traffic = nullptr;    // null: requests are not recorded
+  std::string updateLink{};       // "": the update page offers none
+  Console* console = nullptr;     // null: the pages alone
+  TrafficLog* traffic = nullptr;  // null: requests are not recorded
   // Takes a line for the terminal per request (control bytes escaped);
   // unset: none is written.
   std::function<void(std::string_view line)> log{};

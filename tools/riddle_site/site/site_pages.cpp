@@ -58,15 +58,28 @@ std::string RiddlePage(const RiddleCatalog& catalog, const Riddle& riddle) {
   page.reserve(512 + riddle.question.size() + riddle.answer.size());
   // The question must be the page's first heading: nothing above it may
   // use one. Appended piece by piece: a page is made for every request.
-  for (const std::string_view piece :
-       {std::string_view(PageHeadStart), std::string_view(texts.riddleTitle), std::string_view(id),
-        std::string_view(texts.riddleTitleEnd), std::string_view(PageHeadEnd),
-        std::string_view("<div class=\"riddle\">\r\n"), zorvane::QuestionStart,
-        std::string_view(riddle.question), zorvane::QuestionEnd, std::string_view("\r\n"),
-        std::string_view(texts.thinkFirst), zorvane::AnswerStart, std::string_view(riddle.answer),
-        zorvane::AnswerEnd, std::string_view("\r\n</div>\r\n<p>"), zorvane::NextPathStart,
-        std::string_view(nextPath), zorvane::NextPathEnd, std::string_view(texts.nextRiddle),
-        std::string_view(nextId), std::string_view(texts.nextRiddleEnd), PageTail}) {
+  for (const std::string_view piece : {std::string_view(PageHeadStart),
+                                       std::string_view(texts.riddleTitle),
+                                       std::string_view(id),
+                                       std::string_view(texts.riddleTitleEnd),
+                                       std::string_view(PageHeadEnd),
+                                       std::string_view("<div class=\"riddle\">\r\n"),
+                                       zorvane::QuestionStart,
+                                       std::string_view(riddle.question),
+                                       zorvane::QuestionEnd,
+                                       std::string_view("\r\n"),
+                                       std::string_view(texts.thinkFirst),
+                                       zorvane::AnswerStart,
+                                       std::string_view(riddle.answer),
+                                       zorvane::AnswerEnd,
+                                       std::string_view("\r\n</div>\r\n<p>"),
+                                       zorvane::NextPathStart,
+                                       std::string_view(nextPath),
+                                       zorvane::NextPathEnd,
+                                       std::string_view(texts.nextRiddle),
+                                       std::string_view(nextId),
+                                       std::string_view(texts.nextRiddleEnd),
+                                       PageTail}) {
     page += piece;
   }
   return page;

@@ -33,9 +33,9 @@ void LoginThrottle::Succeeded(const std::string& client) {
 void LoginThrottle::Forget(Clock::time_point now) {
   std::erase_if(clients_, [now](const auto& entry) { return now - entry.second.last > Memory; });
   while (clients_.size() >= MaxClients) {
-    clients_.erase(std::min_element(clients_.begin(), clients_.end(), [](const auto& a, const auto& b) {
-      return a.second.last < b.second.last;
-    }));
+    clients_.erase(std::min_element(
+        clients_.begin(), clients_.end(),
+        [](const auto& a, const auto& b) { return a.second.last < b.second.last; }));
   }
 }
 

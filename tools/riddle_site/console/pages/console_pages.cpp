@@ -84,8 +84,7 @@ std::string GroupsPage(const std::vector<GroupState>* groups, const RiddleCatalo
     const std::string name = Shown(group.group);
     const Riddle* riddle = catalog.FindByPath(group.path);
     body += "<tr>" + NameCell(name, "/console/groups/view?group=" + EscapeQuery(name)) +
-            Cell(Shown(group.path), "name") +
-            Cell(riddle ? Shown(riddle->question) : "", "text") +
+            Cell(Shown(group.path), "name") + Cell(riddle ? Shown(riddle->question) : "", "text") +
             Cell(group.riddleOpen ? "谜语未答" : "没有进行中的谜语", "name") +
             Cell(PlaceInChain(catalog, group.path), "name") + "<td class=\"name\">" +
             (riddle ? "<a href=\"/console/riddles/new?after=" + std::to_string(riddle->id) +
@@ -153,11 +152,10 @@ std::string TrafficPage(const std::vector<TrafficEntry>& recent,
 
 std::string LoginPage(const std::optional<std::string>& problem, std::string_view token) {
   std::string body = problem ? ProblemBox(*problem) : "";
-  body += "<form method=\"post\" action=\"/console/login\" id=\"login-form\">" +
-          CsrfField(token) +
+  body += "<form method=\"post\" action=\"/console/login\" id=\"login-form\">" + CsrfField(token) +
           "<label>控制台密码<br><input type=\"password\" name=\"password\" id=\"password\" "
-      "autocomplete=\"current-password\" autofocus></label>"
-      "<p><button type=\"submit\" id=\"login\">登录</button></p></form>";
+          "autocomplete=\"current-password\" autofocus></label>"
+          "<p><button type=\"submit\" id=\"login\">登录</button></p></form>";
   return ConsolePage(ConsoleSection::Login, "登录", body, "");
 }
 

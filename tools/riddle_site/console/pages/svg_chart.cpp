@@ -74,9 +74,8 @@ double ScaleOf(const std::vector<Bar>& bars) {
   }
   std::sort(positive.begin(), positive.end());
   const std::size_t middle = positive.size() / 2;
-  const double median = positive.size() % 2 == 1
-                            ? positive[middle]
-                            : (positive[middle - 1] + positive[middle]) / 2;
+  const double median =
+      positive.size() % 2 == 1 ? positive[middle] : (positive[middle - 1] + positive[middle]) / 2;
   double scale = positive.front();
   for (const double value : positive) {
     if (value <= OutlierFactor * median) {
@@ -93,9 +92,10 @@ std::string HorizontalBarChart(const std::vector<Bar>& bars, const std::string& 
   const int height = TitleHeight + RowHeight * static_cast<int>(bars.size()) + 8;
   std::string svg =
       "<svg id=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" role=\"img\" viewBox=\"0 0 " +
-      std::to_string(Width) + " " + std::to_string(height) + "\" width=\"100%\" style=\"min-width:" +
-      std::to_string(Width) + "px;max-width:" + std::to_string(Width * 3 / 2) +
-      "px\" font-size=\"" + std::to_string(FontSize) + "\">";
+      std::to_string(Width) + " " + std::to_string(height) +
+      "\" width=\"100%\" style=\"min-width:" + std::to_string(Width) +
+      "px;max-width:" + std::to_string(Width * 3 / 2) + "px\" font-size=\"" +
+      std::to_string(FontSize) + "\">";
   svg += "<title>" + EscapeHtml(title) + "</title>";
   svg += "<text x=\"0\" y=\"18\" font-weight=\"bold\">" + EscapeHtml(title) + "</text>";
   int y = TitleHeight;
@@ -119,10 +119,10 @@ std::string HorizontalBarChart(const std::vector<Bar>& bars, const std::string& 
     }
     if (cut) {
       // A gap across the bar near its end: it goes on far beyond the chart.
-      Append(svg, {"<path d=\"M", std::to_string(LabelWidth + length - 14), " ",
-                   std::to_string(y + BarHeight + 1), "l5 -", std::to_string(BarHeight + 2),
-                   "m3 0l-5 ", std::to_string(BarHeight + 2),
-                   "\" stroke=\"#fff\" stroke-width=\"2\"/>"});
+      Append(svg,
+             {"<path d=\"M", std::to_string(LabelWidth + length - 14), " ",
+              std::to_string(y + BarHeight + 1), "l5 -", std::to_string(BarHeight + 2), "m3 0l-5 ",
+              std::to_string(BarHeight + 2), "\" stroke=\"#fff\" stroke-width=\"2\"/>"});
     }
     Append(svg, {"<text x=\"", std::to_string(LabelWidth + length + 6), "\" y=\"", baseline, "\">",
                  value, "</text></g>"});
