@@ -152,27 +152,21 @@ std::optional<std::string> RiddleStore::Add(const RiddleDraft& draft, int* newId
 
 std::optional<Refusal> RiddleStore::Edit(int id, const RiddleDraft& draft,
                                          std::string_view startedFrom) {
-  const std::lock_guard lock(editing_);
-  Staged staged = Stage();
-  const std::size_t index = IndexOf(staged.entries, id);
-  if (index == staged.entries.size()) {
-    return Refusal{"没有第 " + std::to_string(id) + " 条谜语。"};
-  }
-  RiddleEntry& entry = staged.entries[index];
-  if (entry.deleted || RiddleVersion(entry) != startedFrom) {
-    return StaleRefusal(entry);
-  }
-  if (std::optional<std::string> refused = Prepare(draft, entry, staged.texts[index])) {
-    return Refusal{*refused};
-  }
-  staged.changed = {index};
-  if (std::optional<std::string> refused = Commit(std::move(staged))) {
-    return Refusal{*refused};
-  }
-  return std::nullopt;
+  return Change(id, startedFrom, [&draft](RiddleEntry& entry, RiddleText& text) {
+    return Prepare(draft, entry, text);
+  });
 }
 
 std::optional<Refusal> RiddleStore::Delete(int id, std::string_view startedFrom) {
+  return Change(id, startedFrom, [](RiddleEntry& entry, RiddleText&) {
+    // The riddle stays in the file, marked: its page must outlive it.
+    entry.deleted = true;
+    return std::optional<std::string>();
+  });
+}
+
+std::optional<Refusal> RiddleStore::Change(int id, std::string_view startedFrom,
+                                           const ChangeOf& change) {
   const std::lock_guard lock(editing_);
   Staged staged = Stage();
   const std::size_t index = IndexOf(staged.entries, id);
@@ -183,13 +177,12 @@ std::optional<Refusal> RiddleStore::Delete(int id, std::string_view startedFrom)
   if (entry.deleted || RiddleVersion(entry) != startedFrom) {
     return StaleRefusal(entry);
   }
-  // The riddle stays in the file, marked: its page must outlive it.
-  entry.deleted = true;
-  staged.changed = {index};
-  if (std::optional<std::string> refused = Commit(std::move(staged))) {
-    return Refusal{*refused};
+  std::optional<std::string> refused = change(entry, staged.texts[index]);
+  if (!refused) {
+    staged.changed = {index};
+    refused = Commit(std::move(staged));
   }
-  return std::nullopt;
+  return refused ? std::optional<Refusal>(Refusal{*refused}) : std::nullopt;
 }
 
 std::optional<std::string> RiddleStore::Import(std::string_view content, RiddleFileFormat format) {

@@ -9,6 +9,7 @@
 // standing on it can still finish it and go on to the next riddle left.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -90,6 +91,10 @@ class RiddleStore {
     std::vector<std::size_t> changed;
   };
   Staged Stage() const;
+  // Changes the live riddle id that an editor started from at startedFrom
+  // (a stale one is refused), and commits it; change may refuse too.
+  using ChangeOf = std::function<std::optional<std::string>(RiddleEntry&, RiddleText&)>;
+  std::optional<Refusal> Change(int id, std::string_view startedFrom, const ChangeOf& change);
   // Checks what is staged as a whole, saves it and serves it; editing_ is
   // held.
   std::optional<std::string> Commit(Staged staged);
