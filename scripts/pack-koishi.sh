@@ -5,8 +5,8 @@
 #   prebuilt/win32/      zorvane-host.exe and zorvane.dll (both i686, for 32-bit
 #                        and 64-bit Windows), zorvane-site.exe, riddles.tsv
 # built with the project's trees and toolchains: build/release for the Linux
-# host and module, build/koishi-site for the Linux site, build/win32 (the
-# DLL's toolchain) for the Windows host and module, and the release kit's
+# host, module and site, build/win32 (the DLL's toolchain) for the Windows
+# host and module, and the release kit's
 # build/win32-site for the Windows site. Only what the package needs is
 # built; trees that are there already are brought up to date.
 #
@@ -33,8 +33,8 @@ build_targets() {
   cmake --build "$dir" -j "$ZORVANE_JOBS" --target "$@"
 }
 
-echo "== Linux: host and module"
-build_targets build/release -DCMAKE_BUILD_TYPE=Release "$@" -- zorvane zorvane-host
+echo "== Linux: host, module and riddle site"
+build_targets build/release -DCMAKE_BUILD_TYPE=Release "$@" -- zorvane zorvane-host zorvane-site
 echo "== Windows (i686): host and module"
 build_targets build/win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   "$@" -- zorvane zorvane-host
@@ -42,12 +42,6 @@ if [ ! -f build/win32-site/tools/riddle_site/zorvane-site.exe ] || [ $# -gt 0 ];
   echo "== Windows: the riddle site (the release kit's build)"
   scripts/make-kit.sh "$@" >/dev/null
 fi
-# Built with the whole header of cpp-httplib, which the kit's build fetched:
-# Debian's build of the library is rarely installed where the plug-in runs.
-echo "== Linux: the riddle site, without Debian's cpp-httplib library"
-build_targets build/koishi-site -DCMAKE_BUILD_TYPE=Release -DZORVANE_TESTS=OFF -DZORVANE_BENCH=OFF \
-  -DZORVANE_HTTPLIB_DIR="$PWD/build/httplib/include" "$@" -- zorvane-site
-
 stage=build/koishi/stage
 rm -rf "$stage" build/koishi/*.tgz
 mkdir -p "$stage/prebuilt/linux-x64" "$stage/prebuilt/win32"
@@ -55,7 +49,7 @@ package=tools/koishi-plugin-zorvane
 cp -r "$package/package.json" "$package/README.md" "$package/lib" "$stage/"
 riddles=tools/riddle_site/riddles.tsv
 cp build/release/zorvane.so build/release/tools/zorvane_host/zorvane-host \
-  build/koishi-site/tools/riddle_site/zorvane-site "$riddles" "$stage/prebuilt/linux-x64/"
+  build/release/tools/riddle_site/zorvane-site "$riddles" "$stage/prebuilt/linux-x64/"
 cp build/win32/zorvane.dll build/win32/tools/zorvane_host/zorvane-host.exe \
   build/win32-site/tools/riddle_site/zorvane-site.exe "$riddles" "$stage/prebuilt/win32/"
 strip --strip-unneeded "$stage"/prebuilt/linux-x64/zorvane{-host,.so,-site}

@@ -7,6 +7,8 @@
 # failure prints why and returns 1.
 start_riddle_site() {
   local command=$1 log=$2 seconds=${3:-10} port=${4:-0}
+  # Made here: the child that becomes the site may open it only later.
+  : >"$log"
   "$command" --port "$port" >"$log" 2>&1 </dev/null &
   site_pid=$!
   site_port=""

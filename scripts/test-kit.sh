@@ -39,7 +39,7 @@ i686-w64-mingw32-objdump -f "$dir/zorvane-site.exe" | grep -q 'file format pei-i
   fail "zorvane-site.exe is no 32-bit Windows program"
 # Linked statically: nothing beside it but what every Windows has.
 if i686-w64-mingw32-objdump -p "$dir/zorvane-site.exe" | grep -i 'DLL Name' |
-  grep -qiv 'kernel32\|msvcrt\|ws2_32\|user32\|advapi32'; then
+  grep -qiv 'kernel32\|msvcrt\|ws2_32\|mswsock\|user32\|advapi32'; then
   i686-w64-mingw32-objdump -p "$dir/zorvane-site.exe" | grep -i 'DLL Name' >&2
   fail "zorvane-site.exe needs DLLs that Windows lacks"
 fi
@@ -127,12 +127,19 @@ request() {
 status=$(request "$console/")
 [ "$status" = "303 $console/login" ] ||
   console_fail "without a login the console answered $status"
-status=$(request -c "$work/cookies" --data-urlencode "password=not-$console_password" \
-  "$console/login")
+# The login form's page gives its token, and a cookie that holds it too; the
+# form goes back from the console's own origin, as a browser sends it.
+status=$(request -c "$work/cookies" "$console/login")
+token=$(grep -o 'name="csrf" value="[0-9a-f]*"' "$work/console-page" | cut -d'"' -f4)
+[ "$status" = "200 " ] && [ -n "$token" ] || console_fail "the login page: $status"
+log_in() {
+  request -b "$work/cookies" -c "$work/cookies" -H "Origin: http://127.0.0.1:$site_port" \
+    --data-urlencode "csrf=$token" --data-urlencode "password=$1" "$console/login"
+}
+status=$(log_in "not-$console_password")
 [ "$status" = "403 " ] && grep -qF "密码不对" "$work/console-page" ||
   console_fail "a wrong password was not refused: $status"
-status=$(request -c "$work/cookies" --data-urlencode "password=$console_password" \
-  "$console/login")
+status=$(log_in "$console_password")
 [ "$status" = "303 $console/" ] && grep -q 'zorvane_console' "$work/cookies" ||
   console_fail "the password was not taken: $status"
 status=$(request -b "$work/cookies" -G --data-urlencode "q=牛尾巴" "$console/riddles")

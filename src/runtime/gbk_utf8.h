@@ -22,6 +22,14 @@ std::optional<std::string> GbkToUtf8(std::string_view gbk);
 // passes through and every other byte shows as "?".
 std::string GbkToUtf8Lenient(std::string_view gbk);
 
+// gb18030 as UTF-8; nullopt when it is not GB18030. GB18030 is GBK with
+// four-byte sequences for the characters that GBK lacks (only a lone 0x80,
+// GBK's euro sign, is no GB18030), so that a text saved as either reads
+// alike; only the module's GBK limits what it may hold. Windows reads it
+// through its code page 54936; a system without that code page (Wine)
+// refuses every GB18030 text.
+std::optional<std::string> Gb18030ToUtf8(std::string_view gb18030);
+
 // utf8 as GBK; nullopt when it is not UTF-8 or holds a character that GBK
 // lacks. No character turns into a look-alike.
 std::optional<std::string> Utf8ToGbk(std::string_view utf8);

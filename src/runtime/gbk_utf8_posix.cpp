@@ -1,4 +1,4 @@
-// The converter on POSIX systems: iconv's GBK and UTF-8.
+// The converter on POSIX systems: iconv's GBK, GB18030 and UTF-8.
 #include <errno.h>
 #include <iconv.h>
 
@@ -107,6 +107,10 @@ std::optional<std::string> GbkToUtf8(std::string_view gbk) {
 
 std::string GbkToUtf8Lenient(std::string_view gbk) {
   return Lenient("UTF-8", "GBK", gbk, false);
+}
+
+std::optional<std::string> Gb18030ToUtf8(std::string_view gb18030) {
+  return Strict("UTF-8", "GB18030", gb18030);
 }
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {

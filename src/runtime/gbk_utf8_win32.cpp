@@ -1,4 +1,5 @@
-// The converter on Windows: code page 936 (GBK) and UTF-8, through UTF-16.
+// The converter on Windows: code pages 936 (GBK) and 54936 (GB18030) and
+// UTF-8, through UTF-16.
 #include <windows.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@ namespace zorvane {
 namespace {
 
 constexpr UINT GbkCodePage = 936;
+constexpr UINT Gb18030CodePage = 54936;
 
 // in as UTF-16; nullopt when any of it is not in the code page's encoding.
 std::optional<std::wstring> Widen(UINT codePage, std::string_view in) {
@@ -102,6 +104,10 @@ std::string GbkToUtf8Lenient(std::string_view gbk) {
   // A lead byte that starts no character is marked alone, and the byte after
   // it read on its own.
   return PieceByPiece(gbk, GbkToUtf8, GbkCharacterLength, false);
+}
+
+std::optional<std::string> Gb18030ToUtf8(std::string_view gb18030) {
+  return Convert(Gb18030CodePage, CP_UTF8, gb18030);
 }
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {

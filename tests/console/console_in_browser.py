@@ -4,10 +4,13 @@
 scripts/test-console.sh starts the site (with a password, a copy of the
 riddle file and a host folder where two groups have played) and runs this:
 log in, add, edit and delete a riddle while watching its page and the page
-before it, have a bad riddle refused, then read the groups and the traffic.
+before it, have a bad riddle refused, open a riddle that holds a script
+(which must not run), have an edit refused that another window made stale,
+then read the groups (also 390 pixels wide, as on a phone) and the traffic.
 Screenshots go to the artifacts folder: riddles.png, riddle-refused.png,
-groups.png, group-<group>.png, traffic.png and traffic-phone.png (400 pixels
-wide), and failure.png with failure.html when a step fails.
+riddle-stale.png, groups.png, group-<group>.png, groups-phone.png,
+group-phone.png, traffic.png and traffic-phone.png, and failure.png with
+failure.html when a step fails.
 """
 
 import argparse
@@ -83,9 +86,10 @@ class Console:
         return self.driver.find_element(By.TAG_NAME, "body").text
 
     def wait_for_text(self, text, what):
-        # A page that is being replaced may lose its body under the reader.
+        # A page that is being replaced may lose its body under the reader
+        # (which the browser may also report as an unknown error).
         wait = WebDriverWait(self.driver, WAIT_SECONDS, ignored_exceptions=[
-            NoSuchElementException, StaleElementReferenceException])
+            NoSuchElementException, StaleElementReferenceException, WebDriverException])
         try:
             wait.until(lambda _: text in self.text())
         except TimeoutException:
@@ -235,6 +239,80 @@ def riddles(console):
     expect(edited in console.riddle_page(new_id)[0], "the deleted riddle's page is gone")
 
 
+def scripted_riddle(console):
+    """A riddle whose question holds a script, opened from the console's list
+    as an operator would open it: its page shows the script's text to the
+    module byte for byte, yet the browser runs none of it."""
+    question = '<script>document.title="脚本跑了";document.body.id="ran"</script>带脚本的谜语'
+    console.open("/console/riddles")
+    console.by_id("add-riddle").click()
+    save_riddle(console, {"question": question, "answer": "不该跑", "kind": ""})
+    console.wait_for_text("已保存第", "adding the scripted riddle")
+    riddle_id = find_riddle(console, "带脚本的谜语")
+    link = console.driver.find_element(By.CSS_SELECTOR, f"#riddle-{riddle_id} td a")
+    link.click()
+    WebDriverWait(console.driver, WAIT_SECONDS).until(
+        lambda driver: driver.current_url.endswith(f"/dmmy/{riddle_id}.html"))
+    console.wait_for_text("带脚本的谜语", "the scripted riddle's page")
+    expect(console.driver.title != "脚本跑了", "the riddle's script ran on the site's origin")
+    expect(not console.driver.find_elements(By.ID, "ran"), "the riddle's script changed its page")
+    # The console's own pages are not reachable from it either: the list
+    # still shows the riddle, and the console still answers.
+    find_riddle(console, "带脚本的谜语")
+
+
+def stale_edit(console):
+    """Two windows edit the same riddle: the later save is refused with what
+    the riddle holds now, keeps the typed text, and a second save (made
+    knowing) goes through."""
+    riddle_id = find_riddle(console, "一口咬掉牛尾巴")
+    console.by_id(f"edit-{riddle_id}").click()
+    first_window = console.driver.current_window_handle
+    console.by_id("riddle-form")
+    console.driver.switch_to.new_window("tab")
+    console.open(f"/console/riddles/edit?id={riddle_id}")
+    save_riddle(console, {"question": "另一个窗口改的谜面"})
+    console.wait_for_text(f"已保存第 {riddle_id} 条", "the other window's edit")
+    console.driver.close()
+    console.driver.switch_to.window(first_window)
+    save_riddle(console, {"question": "这个窗口改的谜面"})
+    console.wait_for_text("已被改成", "the stale edit")
+    console.wait_for_text("另一个窗口改的谜面", "what the riddle holds now")
+    console.screenshot("riddle-stale")
+    expect(console.by_id("question").get_attribute("value") == "这个窗口改的谜面",
+           "the refused edit lost the typed text")
+    console.by_id("save").click()
+    console.wait_for_text(f"已保存第 {riddle_id} 条", "saving again, knowing")
+    expect("这个窗口改的谜面" in console.riddle_page(riddle_id)[0], "the second save was lost")
+
+
+# What a page looks like on a phone's width.
+PHONE_WIDTH = 390
+
+
+def readable_on_a_phone(console, path, name):
+    """No table column narrower than its heading, and chart labels drawn
+    at 12 pixels or more, at a phone's width."""
+    console.driver.set_window_size(PHONE_WIDTH, 844)
+    try:
+        console.open(path)
+        squeezed = console.driver.execute_script(
+            "return [...document.querySelectorAll('th')]"
+            ".filter(th => th.scrollWidth > th.clientWidth + 1"
+            " || th.getBoundingClientRect().height > 2.2 * parseFloat(getComputedStyle(th).fontSize))"
+            ".map(th => th.textContent)")
+        expect(not squeezed, f"{path} at {PHONE_WIDTH} px squeezes the columns {squeezed}")
+        smallest = console.driver.execute_script(
+            "const sizes = [...document.querySelectorAll('svg#chart text')]"
+            ".map(t => t.getScreenCTM().a * parseFloat(getComputedStyle(t).fontSize));"
+            "return sizes.length ? Math.min(...sizes) : null")
+        expect(smallest is None or smallest >= 12,
+               f"chart labels of {smallest} px at {PHONE_WIDTH} px")
+        console.driver.save_screenshot(f"{console.artifacts}/{name}.png")
+    finally:
+        console.driver.set_window_size(1280, 800)
+
+
 def table_rows(console, table_id):
     return [[cell.text for cell in row.find_elements(By.TAG_NAME, "td")]
             for row in console.driver.find_elements(By.CSS_SELECTOR, f"#{table_id} tbody tr")]
@@ -263,6 +341,8 @@ def groups(console):
     widths = [float(bar.get_attribute("width")) for bar in bars]
     expect(widths == sorted(widths, reverse=True) and widths[-1] > 0, f"the bars' widths {widths}")
     console.screenshot("group-" + SOLVING_GROUP)
+    readable_on_a_phone(console, "/console/groups", "groups-phone")
+    readable_on_a_phone(console, f"/console/groups/view?group={SOLVING_GROUP}", "group-phone")
 
 
 def traffic(console):
@@ -299,7 +379,7 @@ def main():
     try:
         log_in(console, args.password)
         print("console: log_in passed", flush=True)
-        for step in (riddles, groups, traffic, log_out):
+        for step in (riddles, scripted_riddle, stale_edit, groups, traffic, log_out):
             step(console)
             print(f"console: {step.__name__} passed", flush=True)
     except (ConsoleFailure, WebDriverException) as failure:

@@ -62,4 +62,14 @@ inline constexpr ConversionCase Utf8ToGbkCases[] = {
      std::nullopt, "?b"},
 };
 
+// Strict only: GB18030 is read, never written or shown leniently.
+inline constexpr ConversionCase Gb18030ToUtf8Cases[] = {
+    {"GBK's double-byte characters", "\xBF\xAA\xCA\xBC", "\xE5\xBC\x80\xE5\xA7\x8B", ""},
+    {"a four-byte emoji, which GBK lacks", "x\x94\x39\xFC\x36y", "x\xF0\x9F\x98\x80y", ""},
+    {"GB18030's euro sign", "\xA2\xE3", "\xE2\x82\xAC", ""},
+    {"GBK's one-byte euro sign, no GB18030", "\x80", std::nullopt, ""},
+    {"a four-byte sequence cut off", "\x94\x39\xFC", std::nullopt, ""},
+    {"a byte that starts no character", "a\xFF", std::nullopt, ""},
+};
+
 }  // namespace zorvane::testing

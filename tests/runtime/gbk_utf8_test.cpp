@@ -34,6 +34,12 @@ TEST(GbkUtf8, EachWayStrictRefusesAndLenientMarksWhatItCannotCarry) {
   }
 }
 
+TEST(GbkUtf8, Gb18030ReadsAsGbkAndBeyond) {
+  for (const ConversionCase& c : testing::Gb18030ToUtf8Cases) {
+    EXPECT_EQ(Shown(Gb18030ToUtf8(c.from)), Shown(c.strict)) << "GB18030 to UTF-8: " << c.what;
+  }
+}
+
 TEST(GbkUtf8, LongTextsGoThereAndBackWhole) {
   // Longer than a conversion's chunk: nothing is lost between chunks.
   std::string gbk;

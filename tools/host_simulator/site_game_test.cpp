@@ -8,9 +8,9 @@
 #include "game/contract.h"
 #include "host/zorvane_module.h"
 #include "riddles/riddle_file.h"
+#include "server/site_on_a_thread.h"
 #include "signin/signin_ledger.h"
 #include "site/site_export.h"
-#include "site/site_routes.h"
 #include "support/local_http_server.h"
 #include "support/temp_dir.h"
 
@@ -61,10 +61,7 @@ std::vector<std::string> PlayRoundTheCollection(const std::string& siteBase) {
 }
 
 TEST(SiteGame, TheStaticExportPlaysTheSameGameAsTheLiveSite) {
-  zorvane::testing::LocalHttpServer live;
-  riddle_site::AddRoutes(
-      live.server(), [] { return BundledCatalog(); }, "");
-  live.Start();
+  const riddle_site::SiteOnAThread live({.catalog = [] { return BundledCatalog(); }});
   const std::vector<std::string> onLiveSite = PlayRoundTheCollection(live.base());
 
   const zorvane::testing::TempDir exported;

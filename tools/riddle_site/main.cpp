@@ -11,8 +11,7 @@
 // and learn the port. Ctrl-C (and a request of the system to end) stops it
 // cleanly within a second, whoever is connected; a second Ctrl-C ends it at
 // once.
-#include <httplib.h>
-
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/console_auth.h"
+#include "console/access/console_auth.h"
 #include "console/console_routes.h"
 #include "console/traffic_log.h"
 #include "game/contract.h"
@@ -31,8 +30,9 @@
 #include "host_folder/group_standings.h"
 #include "riddles/riddle_file.h"
 #include "riddles/riddle_store.h"
-#include "server/guarded_server.h"
+#include "server/line_log.h"
 #include "server/site_platform.h"
+#include "server/site_server.h"
 #include "site/site_export.h"
 #include "site/site_routes.h"
 
@@ -56,7 +56,7 @@ void PrintUsage(std::ostream& out) {
          "                    [--host-folder DIR]\n"
          "                    [--console-password TEXT | --console-password-file FILE]\n"
          "       zorvane-site export FOLDER [--riddles FILE] [--update-link URL]\n"
-         "  --riddles FILE     the riddles, a UTF-8 TSV or CSV file (default: "
+         "  --riddles FILE     the riddles, a TSV or CSV file in UTF-8 (or GBK) (default: "
       << BundledRiddleFile()
       << ")\n"
          "  --listen ADDRESS   the address to serve on (default 127.0.0.1, this machine only;\n"
@@ -171,33 +171,6 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-// Control bytes (also C1 controls in UTF-8) as \xNN and the backslash
-// doubled: a request cannot forge log lines or drive the terminal.
-std::string EscapeForLog(std::string_view text) {
-  std::string escaped;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
-                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-    if (byte < 0x20 || byte == 0x7F || c1) {
-      char hex[5];
-      std::snprintf(hex, sizeof(hex), "\\x%02X", c1 ? static_cast<unsigned char>(text[++i]) : byte);
-      escaped += hex;
-    } else {
-      escaped += byte == '\\' ? "\\\\" : std::string(1, text[i]);
-    }
-  }
-  return escaped;
-}
-
-void LogRequest(const httplib::Request& request, const httplib::Response& response) {
-  // One write a line: requests are logged from several threads.
-  std::cout << EscapeForLog(request.method) + " " + EscapeForLog(request.path) + " " +
-                   std::to_string(response.status) + "\n"
-            << std::flush;
-}
-
 const char* DescribeConsole(ConsoleMode mode) {
   switch (mode) {
     case ConsoleMode::Open:
@@ -218,42 +191,45 @@ int Serve(const Options& options, RiddleStore& riddles) {
       options.hostFolder ? std::optional<HostFolder>(*options.hostFolder) : std::nullopt;
   Console console{riddles, traffic, auth, hostFolder ? &*hostFolder : nullptr};
 
-  GuardedServer server;
-  server.set_socket_options(UsePortAlone);
-  server.set_logger([&traffic](const httplib::Request& request, const httplib::Response& response) {
-    LogRequest(request, response);
-    traffic.Record({std::chrono::system_clock::now(), request.remote_addr, request.method,
-                    request.path, response.status, response.body.size()},
-                   request.get_header_value("User-Agent"));
+  // Before the log and the server start their threads, which must not take
+  // the stop signals; a request that comes before the server is made
+  // stops it as soon as it is.
+  std::atomic<bool> stopAsked{false};
+  std::atomic<SiteServer*> running{nullptr};
+  const StopRequests stopRequests([&] {
+    stopAsked = true;
+    if (SiteServer* server = running.load()) {
+      server->Stop();
+    }
   });
-  AddRoutes(
-      server, [&riddles] { return riddles.catalog(); }, options.updateLink);
-  AddConsoleRoutes(server, console);
-  // Only a riddle file uploaded to the console is larger than the default cap.
-  server.SetBodyLimit("/console/riddles/import", ConsoleBodyLimit);
-
-  int port = options.port;
-  if (port == 0) {
-    port = server.bind_to_any_port(options.address);
-  } else if (!server.bind_to_port(options.address, port)) {
-    port = -1;
-  }
-  if (port <= 0) {
+  LineLog log(stdout);
+  SiteServer server({.catalog = [&riddles] { return riddles.catalog(); },
+                     .updateLink = options.updateLink,
+                     .console = &console,
+                     .traffic = &traffic,
+                     .log = [&log](std::string_view line) { log.Add(line); }});
+  const std::optional<int> port = server.Listen(options.address, options.port);
+  if (!port) {
     std::cerr << "zorvane-site: cannot listen on " << options.address << ":" << options.port
               << " (is the port in use by another program, or the address not one of this "
                  "machine's?)\n";
     return 1;
   }
 
-  const StopRequests stopRequests([&server] { server.Stop(); });
-  std::cout << "listening on " << port << std::endl;
+  running = &server;
+  if (stopAsked) {
+    server.Stop();
+  }
+  std::cout << "listening on " << *port << std::endl;
   std::cout << "serving " << riddles.catalog()->riddles().size() << " riddles at http://"
-            << options.address << ":" << port << "/ (Ctrl-C stops)" << std::endl;
-  std::cout << "console at http://" << options.address << ":" << port << "/console/ ("
+            << options.address << ":" << *port << "/ (Ctrl-C stops)" << std::endl;
+  std::cout << "console at http://" << options.address << ":" << *port << "/console/ ("
             << DescribeConsole(auth.mode()) << ")" << std::endl;
-  const bool listened = server.listen_after_bind();
+  server.Run();
+  running = nullptr;
+  log.Flush();
   std::cout << "stopped" << std::endl;
-  return listened ? 0 : 1;
+  return 0;
 }
 
 }  // namespace
@@ -266,10 +242,17 @@ int main(int argc, char** argv) {
   if (!loaded.problems.empty()) {
     std::cerr << "zorvane-site: bad riddle file: "
               << DescribeProblem(options.riddleFile, loaded.problems.front()) << "\n";
+    if (loaded.problemCount > 1) {
+      std::cerr << "zorvane-site: and " << loaded.problemCount - 1 << " more problems\n";
+    }
     return 1;
   }
+  if (loaded.encoding != TextEncoding::Utf8) {
+    std::cout << "reading " << options.riddleFile << " as " << EncodingName(loaded.encoding)
+              << ": it is not UTF-8 (the console saves it as UTF-8)" << std::endl;
+  }
   RiddleStore riddles(options.riddleFile, std::move(loaded));
-  if (const std::optional<Reason> problem = CheckChain(riddles.entries())) {
+  if (const std::optional<Reason> problem = CheckChain(*riddles.entries())) {
     std::cerr << "zorvane-site: bad riddle file: " << options.riddleFile << ": " << problem->english
               << "\n";
     return 1;

@@ -33,6 +33,8 @@ expect_refusal() {
 start_site() {
   local log=$1
   shift
+  # Made here: the child that becomes the site may open it only later.
+  : >"$log"
   "$site" "$@" >"$log" 2>&1 &
   pids+=($!)
   port=""
@@ -74,7 +76,7 @@ trickle() {
 # Requests that would take the site's memory.
 many_header_lines() {
   printf 'GET / HTTP/1.1\r\n'
-  seq -f 'X-Filler-%g: a\r' 1000
+  seq -f 'X-Filler-%g: a' 1000 | sed 's/$/\r/'
   printf '\r\n'
 }
 long_header_line() {
@@ -125,11 +127,16 @@ if get 127.0.0.1 "$port" / 2>/dev/null | grep -q HTTP; then
   fail "the site listening on 127.0.0.2 answered on 127.0.0.1"
 fi
 
-# post HOST PORT PATH FORM: the response to a POST of a urlencoded form.
+# post HOST PORT PATH FORM [HEADER...]: the response to a POST of a
+# urlencoded form, as the console's own page sends it.
 post() {
   exec 3<>"/dev/tcp/$1/$2"
-  printf 'POST %s HTTP/1.0\r\nHost: %s\r\nContent-Type: application/x-www-form-urlencoded\r\n' \
-    "$3" "$1" >&3
+  printf 'POST %s HTTP/1.0\r\nHost: %s:%s\r\nOrigin: http://%s:%s\r\n' "$3" "$1" "$2" "$1" "$2" >&3
+  printf 'Content-Type: application/x-www-form-urlencoded\r\n' >&3
+  local header
+  for header in "${@:5}"; do
+    printf '%s\r\n' "$header" >&3
+  done
   printf 'Content-Length: %d\r\n\r\n%s' "${#4}" "$4" >&3
   cat <&3
   exec 3<&-
@@ -142,7 +149,11 @@ grep -q "console at http://127.0.0.1:$port/console/ (asks for the password)" "$w
   fail "the console's address is not announced"
 get 127.0.0.1 "$port" /console/riddles | grep -q "^Location: /console/login" ||
   fail "the console showed a page without a login"
-post 127.0.0.1 "$port" /console/login "password=s3cret" |
+# The login form's page gives its token, and a cookie that holds it too.
+login_page=$(get 127.0.0.1 "$port" /console/login)
+login_cookie=$(sed -n 's/^Set-Cookie: \(zorvane_login=[0-9a-f]*\);.*/\1/p' <<<"$login_page")
+login_token=$(grep -o 'name="csrf" value="[0-9a-f]*"' <<<"$login_page" | cut -d'"' -f4)
+post 127.0.0.1 "$port" /console/login "csrf=$login_token&password=s3cret" "Cookie: $login_cookie" |
   grep -q "^Set-Cookie: zorvane_console=[0-9a-f]*; Path=/console; HttpOnly; SameSite=Strict" ||
   fail "the password of the file did not log in"
 printf '\nsecond\n' >"$work/empty-password"
@@ -173,6 +184,11 @@ got=$(printf 'GET /dmmy/19499.html HTTP/1.0\r\n\r\n' | status_of)
 
 # A path cannot forge log lines or send escape sequences to the terminal.
 get 127.0.0.1 "$port" '/dmmy/%0Aforged%20404%1B[2J' >/dev/null
+# The log is written a moment after the request.
+for _ in $(seq 20); do
+  grep -qF 'GET /dmmy/\x0Aforged 404\x1B[2J 404' "$work/first.log" && break
+  sleep 0.1
+done
 grep -q '^forged' "$work/first.log" && fail "a request forged a log line"
 grep -qF 'GET /dmmy/\x0Aforged 404\x1B[2J 404' "$work/first.log" ||
   fail "the log does not show the request's control bytes escaped"

@@ -1,6 +1,7 @@
 #include "http_message.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 namespace web_server {
@@ -97,9 +98,9 @@ void Response::Clear() {
   body.clear();
 }
 
-std::string EscapeForLog(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
+namespace {
+
+void AppendEscapedForLog(std::string& escaped, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
     const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
@@ -115,12 +116,30 @@ std::string EscapeForLog(std::string_view text) {
       escaped += text[i];
     }
   }
+}
+
+}  // namespace
+
+std::string EscapeForLog(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  AppendEscapedForLog(escaped, text);
   return escaped;
 }
 
+void AppendLogLine(std::string& out, const Request& request, const Response& response) {
+  AppendEscapedForLog(out, request.method);
+  out += ' ';
+  AppendEscapedForLog(out, request.path);
+  out += ' ';
+  char status[16];
+  out.append(status, std::to_chars(status, status + sizeof(status), response.status).ptr);
+}
+
 std::string LogLine(const Request& request, const Response& response) {
-  return EscapeForLog(request.method) + " " + EscapeForLog(request.path) + " " +
-         std::to_string(response.status);
+  std::string line;
+  AppendLogLine(line, request, response);
+  return line;
 }
 
 }  // namespace web_server

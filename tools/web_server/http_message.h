@@ -81,5 +81,7 @@ std::string EscapeForLog(std::string_view text);
 
 // "METHOD PATH STATUS", escaped: one line of the server's log.
 std::string LogLine(const Request& request, const Response& response);
+// The same appended to out, which may keep its memory from line to line.
+void AppendLogLine(std::string& out, const Request& request, const Response& response);
 
 }  // namespace web_server

@@ -1,6 +1,7 @@
 #include "runtime/settings/settings_arguments.h"
 
 #include "runtime/settings/ini_document.h"
+#include "runtime/settings/settings.h"
 
 namespace zorvane {
 namespace {
@@ -68,6 +69,34 @@ bool IsSafeSettingWrite(TextView section, std::optional<TextView> key,
     return false;
   }
   return !(value && HasLineBreak(UpToNul(*value)));
+}
+
+TextView WithoutLoneLeadByte(TextView value) {
+  std::size_t i = 0;
+  while (i < value.size()) {
+    if (ini::IsGbkLeadByte(value[i]) && i + 1 == value.size()) {
+      return value.substr(0, i);
+    }
+    i += ini::IsGbkLeadByte(value[i]) ? 2 : 1;
+  }
+  return value;
+}
+
+Text ReceivedValue(TextView value) {
+  value = WithoutLoneLeadByte(UpToNul(value));
+  constexpr std::size_t room = SettingBufferSize - 1;
+  if (value.size() <= room) {
+    return Text(value);
+  }
+  std::size_t end = 0;
+  while (end < room) {
+    const std::size_t next = end + (ini::IsGbkLeadByte(value[end]) ? 2 : 1);
+    if (next > room) {
+      break;
+    }
+    end = next;
+  }
+  return Text(value.substr(0, end));
 }
 
 Text WindowsFolderOf(TextView fileName) {

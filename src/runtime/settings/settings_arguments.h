@@ -37,6 +37,16 @@ std::optional<SettingNames> ReadSettingNames(TextView fileName, TextView section
 bool IsSafeSettingWrite(TextView section, std::optional<TextView> key,
                         std::optional<TextView> value);
 
+// value without a two-byte character's first byte that ends it alone, which
+// Windows drops on the way into and out of a file.
+TextView WithoutLoneLeadByte(TextView value);
+
+// What a caller receives of a stored value through a buffer of
+// SettingBufferSize bytes: the text up to a NUL, cut to leave room for the
+// buffer's own NUL, and never inside a two-byte character; a first byte
+// alone at the end is dropped.
+Text ReceivedValue(TextView value);
+
 // The folder part of a Windows file name with its last separator ("\\" or
 // "/"), "" for a bare name; found character by character, so that a GBK
 // second byte 0x5C is no separator.

@@ -79,39 +79,6 @@ class Document {
   std::string decoded_;
 };
 
-// value without a two-byte character's first byte that ends it alone, which
-// Windows drops on the way into and out of a file.
-TextView WithoutLoneLeadByte(TextView value) {
-  std::size_t i = 0;
-  while (i < value.size()) {
-    if (ini::IsGbkLeadByte(value[i]) && i + 1 == value.size()) {
-      return value.substr(0, i);
-    }
-    i += ini::IsGbkLeadByte(value[i]) ? 2 : 1;
-  }
-  return value;
-}
-
-// What the caller receives through a buffer of SettingBufferSize bytes: the
-// text up to a NUL, cut to leave room for the buffer's own NUL, and never
-// inside a two-byte character; a first byte alone at the end is dropped.
-Text Received(TextView value) {
-  value = WithoutLoneLeadByte(UpToNul(value));
-  constexpr std::size_t room = SettingBufferSize - 1;
-  if (value.size() <= room) {
-    return Text(value);
-  }
-  std::size_t end = 0;
-  while (end < room) {
-    const std::size_t next = end + (ini::IsGbkLeadByte(value[end]) ? 2 : 1);
-    if (next > room) {
-      break;
-    }
-    end = next;
-  }
-  return Text(value.substr(0, end));
-}
-
 // The default as the Windows API returns it: trailing spaces removed (tabs
 // and other blanks stay).
 Text ReceivedDefault(TextView defaultText) {
@@ -119,7 +86,7 @@ Text ReceivedDefault(TextView defaultText) {
   while (!t.empty() && t.back() == ' ') {
     t.remove_suffix(1);
   }
-  return Received(t);
+  return ReceivedValue(t);
 }
 
 std::optional<ini::Edit> EditFor(const Document& document, TextView section,
@@ -162,7 +129,7 @@ Text StoredValue(const Document& document, const std::string& section, const std
                  TextView defaultText) {
   const std::optional<TextView> value =
       ini::FindValue(document.text(), section, key, document.encoding());
-  return value ? Received(document.ToGbk(*value)) : ReceivedDefault(defaultText);
+  return value ? ReceivedValue(document.ToGbk(*value)) : ReceivedDefault(defaultText);
 }
 
 }  // namespace

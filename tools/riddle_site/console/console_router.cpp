@@ -3,35 +3,25 @@
 #include <charconv>
 #include <utility>
 
+#include "console/access/request_origin.h"
 #include "console/pages/console_html.h"
 #include "console/pages/console_pages.h"
+#include "form_fields.h"
 
 namespace riddle_site {
 namespace {
 
-using httplib::Request;
-using httplib::Response;
+using web_server::Request;
+using web_server::Response;
 
 constexpr char Utf8Html[] = "text/html; charset=utf-8";
 
-// Whether the Host header names this machine: an open console answers no
-// page that a web site could reach under a name of its own.
-bool HostIsLoopback(const Request& request) {
-  std::string host = request.get_header_value("Host");
-  if (host.starts_with('[')) {
-    host = host.substr(1, host.find(']') - 1);
-  } else {
-    host = host.substr(0, host.find(':'));
-  }
-  return IsLoopbackAddress(host);
-}
-
-// The session of an open console's request: the browser's own, or a new
-// one. Forms still need a session's token, so that another site cannot post
-// to the console through the operator's browser.
+// The session of an open console's request: the browser's own, or, for a
+// page shown, a new one. Forms still need a session's token, so that
+// another site cannot post to the console through the operator's browser.
 std::optional<ConsoleSession> AdmitToOpenConsole(ConsoleAuth& auth, const Request& request,
                                                  Response& response) {
-  if (!HostIsLoopback(request)) {
+  if (!NamesThisMachine(request)) {
     SendPage(response,
              ConsolePage(ConsoleSection::Login, "控制台未开启",
                          ProblemBox("没有密码的控制台只在本机地址下开放，"
@@ -40,11 +30,14 @@ std::optional<ConsoleSession> AdmitToOpenConsole(ConsoleAuth& auth, const Reques
              403);
     return std::nullopt;
   }
-  if (auto session = auth.SessionOf(request.get_header_value("Cookie"))) {
+  if (auto session = auth.SessionOf(request.headers.Find("Cookie"))) {
     return session;
   }
-  ConsoleSession session = auth.StartSession();
-  response.set_header("Set-Cookie", ConsoleAuth::CookieFor(session));
+  if (request.method == "POST") {
+    return ConsoleSession{};  // no token to match: the form is refused
+  }
+  ConsoleSession session = ConsoleAuth::OpenSession();
+  response.headers.Add("Set-Cookie", ConsoleAuth::CookieFor(session));
   return session;
 }
 
@@ -57,13 +50,13 @@ std::optional<ConsoleSession> Admit(ConsoleAuth& auth, const Request& request, R
     case ConsoleMode::Open:
       return AdmitToOpenConsole(auth, request, response);
     case ConsoleMode::Password:
-      if (auto session = auth.SessionOf(request.get_header_value("Cookie"))) {
+      if (auto session = auth.SessionOf(request.headers.Find("Cookie"))) {
         return session;
       }
-      if (request.method == "GET") {
-        Redirect(response, "/console/login");
+      if (request.method == "POST") {
+        SendLoginPage(request, response, "请先登录。", 403);
       } else {
-        SendPage(response, LoginPage("请先登录。"), 403);
+        Redirect(response, "/console/login");
       }
       return std::nullopt;
   }
@@ -71,27 +64,19 @@ std::optional<ConsoleSession> Admit(ConsoleAuth& auth, const Request& request, R
 }
 
 // The handler behind the checks that every console request passes.
-httplib::Server::Handler Guarded(Console& console, PageHandler handler, bool changes) {
+web_server::Handler Guarded(Console& console, PageHandler handler, bool changes) {
   return [&console, handler = std::move(handler), changes](const Request& request,
                                                            Response& response) {
-    if (request.body.size() > ConsoleBodyLimit) {
-      SendPage(
-          response,
-          ConsolePage(ConsoleSection::Login, "请求太大", ProblemBox("上传的内容超过 4 MiB。"), ""),
-          413);
+    if (changes && !SentFromTheConsole(request)) {
+      SendForeignForm(response);
       return;
     }
     const std::optional<ConsoleSession> session = Admit(console.auth, request, response);
     if (!session) {
       return;
     }
-    if (changes && !SameSecret(Field(request, "csrf"), session->csrf)) {
-      SendPage(response,
-               ConsolePage(ConsoleSection::Login, "表单已失效",
-                           ProblemBox("表单已失效或不是本控制台发出的，没有做任何改动。请回到"
-                                      "控制台重新操作。"),
-                           ""),
-               403);
+    if (changes && (session->csrf.empty() || !SameSecret(Field(request, "csrf"), session->csrf))) {
+      SendForeignForm(response);
       return;
     }
     handler(request, response, *session);
@@ -101,29 +86,34 @@ httplib::Server::Handler Guarded(Console& console, PageHandler handler, bool cha
 }  // namespace
 
 void ConsoleRouter::Show(const std::string& path, PageHandler handler) const {
-  server.Get(path, Guarded(console, std::move(handler), false));
+  router.Get(path, Guarded(console, std::move(handler), false));
+}
+
+void ConsoleRouter::ShowBelow(const std::string& prefix, PageHandler handler) const {
+  router.Prefix("GET", prefix, Guarded(console, std::move(handler), false));
 }
 
 void ConsoleRouter::Change(const std::string& path, PageHandler handler) const {
-  server.Post(path, Guarded(console, std::move(handler), true));
+  router.Post(path, Guarded(console, std::move(handler), true), web_server::Runs::OnWorkers);
 }
 
 void SendPage(Response& response, const std::string& page, int status) {
   response.status = status;
+  response.SetContent(page, Utf8Html);
   // Nothing on a console page may come from elsewhere, run a script or be
-  // framed by another site.
-  response.set_header("Content-Security-Policy",
-                      "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'; "
-                      "form-action 'self'; frame-ancestors 'none'; base-uri 'none'");
-  response.set_header("X-Content-Type-Options", "nosniff");
-  response.set_header("Referrer-Policy", "no-referrer");
-  response.set_header("Cache-Control", "no-store");
-  response.set_content(page, Utf8Html);
+  // framed by another site. Its forms name their origin (which a referrer
+  // policy of "no-referrer" would hide), and other sites learn nothing.
+  response.SetHeader("Content-Security-Policy",
+                     "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'; "
+                     "form-action 'self'; frame-ancestors 'none'; base-uri 'none'");
+  response.SetHeader("X-Content-Type-Options", "nosniff");
+  response.SetHeader("Referrer-Policy", "same-origin");
+  response.SetHeader("Cache-Control", "no-store");
 }
 
 void Redirect(Response& response, const std::string& to) {
   response.status = 303;
-  response.set_header("Location", to);
+  response.SetHeader("Location", to);
 }
 
 void SendNotFound(Response& response, const ConsoleSession& session) {
@@ -133,14 +123,21 @@ void SendNotFound(Response& response, const ConsoleSession& session) {
            404);
 }
 
-std::string Field(const Request& request, const std::string& name) {
-  if (request.has_param(name.c_str())) {
-    return request.get_param_value(name.c_str());
-  }
-  if (request.has_file(name)) {
-    return request.get_file_value(name).content;
-  }
-  return "";
+void SendForeignForm(Response& response) {
+  SendPage(response,
+           ConsolePage(ConsoleSection::Login, "表单已失效",
+                       ProblemBox("表单已失效或不是本控制台发出的，没有做任何改动。请回到"
+                                  "控制台重新操作。"),
+                       ""),
+           403);
+}
+
+std::string Field(const Request& request, std::string_view name) {
+  return web_server::FormValue(request, name).value_or("");
+}
+
+std::string Query(const Request& request, std::string_view name) {
+  return web_server::QueryValue(request, name).value_or("");
 }
 
 std::optional<int> NumberField(const std::string& text) {

@@ -1,29 +1,33 @@
 // How the console's routes are made, area by area (console_routes.cpp puts
-// them together): every page passes the same checks first (the size of the
-// request, who may use the console, and for a change the session's token),
-// and then its handler gets the request's session.
+// them together): every page passes the same checks first (who may use the
+// console, under which name, and for a change where its form came from and
+// the session's token), and then its handler gets the request's session.
 #pragma once
-
-#include <httplib.h>
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "console/console_routes.h"
+#include "http_message.h"
 
 namespace riddle_site {
 
 using PageHandler =
-    std::function<void(const httplib::Request&, httplib::Response&, const ConsoleSession&)>;
+    std::function<void(const web_server::Request&, web_server::Response&, const ConsoleSession&)>;
 
 struct ConsoleRouter {
-  httplib::Server& server;
+  web_server::Router& router;
   Console& console;
 
   // A page shown on GET.
   void Show(const std::string& path, PageHandler handler) const;
-  // A change posted by a form, which must carry the session's token.
+  // Every page shown on GET below prefix that no other route takes.
+  void ShowBelow(const std::string& prefix, PageHandler handler) const;
+  // A change posted by a form from the console's own pages, which must carry
+  // the session's token; it runs on the server's workers, for it writes the
+  // riddle file.
   void Change(const std::string& path, PageHandler handler) const;
 };
 
@@ -34,13 +38,22 @@ void AddGroupRoutes(const ConsoleRouter& router);
 void AddHomeRoutes(const ConsoleRouter& router);
 
 // A console page (UTF-8 HTML) with the headers that keep it to itself.
-void SendPage(httplib::Response& response, const std::string& page, int status = 200);
-void Redirect(httplib::Response& response, const std::string& to);
+void SendPage(web_server::Response& response, const std::string& page, int status = 200);
+void Redirect(web_server::Response& response, const std::string& to);
 // The page for a path, riddle or group that the console does not have.
-void SendNotFound(httplib::Response& response, const ConsoleSession& session);
+void SendNotFound(web_server::Response& response, const ConsoleSession& session);
+// The page for a form that did not come from the console's own pages.
+void SendForeignForm(web_server::Response& response);
+// The login page, with the problem that brought it back, and its form's
+// token (given to a browser that has none).
+void SendLoginPage(const web_server::Request& request, web_server::Response& response,
+                   const std::optional<std::string>& problem, int status = 200);
 
-// A form field of a urlencoded or a multipart body ("" when missing).
-std::string Field(const httplib::Request& request, const std::string& name);
+// A field of the posted form's body, urlencoded or multipart ("" when
+// missing). A value in the URL's query never counts as a form's.
+std::string Field(const web_server::Request& request, std::string_view name);
+// A value of the URL's query ("" when missing).
+std::string Query(const web_server::Request& request, std::string_view name);
 // A whole decimal number, or nullopt.
 std::optional<int> NumberField(const std::string& text);
 

@@ -1,14 +1,14 @@
 // Literals in this file are UTF-8, as the console's pages are.
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <memory>
 #include <optional>
+#include <thread>
 
-#include "console/console_routes.h"
 #include "game/riddle_page.h"
 #include "runtime/gbk_utf8.h"
-#include "site/site_routes.h"
-#include "support/local_http_server.h"
+#include "server/site_on_a_thread.h"
 #include "support/temp_dir.h"
 
 namespace riddle_site {
@@ -29,13 +29,29 @@ class ConsoleTest : public ::testing::Test {
     auth_ = std::make_unique<ConsoleAuth>(
         mode, mode == ConsoleMode::Password ? std::optional<std::string>(Password) : std::nullopt);
     console_ = std::make_unique<Console>(Console{*store_, traffic_, *auth_, nullptr});
-    AddRoutes(
-        site_.server(), [this] { return store_->catalog(); }, "");
-    AddConsoleRoutes(site_.server(), *console_);
-    site_.Start();
+    site_ = std::make_unique<SiteOnAThread>(
+        SiteParts{.catalog = [this] { return store_->catalog(); }, .console = console_.get()});
   }
 
-  httplib::Client Client() { return httplib::Client("127.0.0.1", site_.port()); }
+  httplib::Client Client() { return httplib::Client("127.0.0.1", site_->port()); }
+
+  // The heads a browser sends with a form from one of the console's pages.
+  httplib::Headers FromTheConsole(const std::string& cookie = "") const {
+    httplib::Headers headers{{"Origin", "http://127.0.0.1:" + std::to_string(site_->port())},
+                             {"Sec-Fetch-Site", "same-origin"}};
+    if (!cookie.empty()) {
+      headers.emplace("Cookie", cookie);
+    }
+    return headers;
+  }
+
+  // A login with password from a browser that opened the login page.
+  httplib::Result LogIn(const std::string& password) {
+    const auto form = Client().Get("/console/login");
+    EXPECT_TRUE(form && form->status == 200);
+    return Client().Post("/console/login", FromTheConsole(SessionCookie(form)),
+                         httplib::Params{{"csrf", CsrfOf(form->body)}, {"password", password}});
+  }
 
   // The session cookie ("name=value") that a response sets, or "".
   static std::string SessionCookie(const httplib::Result& response) {
@@ -63,7 +79,7 @@ class ConsoleTest : public ::testing::Test {
   TrafficLog traffic_;
   std::unique_ptr<ConsoleAuth> auth_;
   std::unique_ptr<Console> console_;
-  zorvane::testing::LocalHttpServer site_;
+  std::unique_ptr<SiteOnAThread> site_;
 };
 
 TEST_F(ConsoleTest, APostWithoutTheSessionsTokenChangesNothing) {
@@ -73,16 +89,25 @@ TEST_F(ConsoleTest, APostWithoutTheSessionsTokenChangesNothing) {
   ASSERT_FALSE(csrf.empty());
   ASSERT_NE(csrf, otherCsrf);
   const std::string before = ReadFileBytes(path_);
+  const std::string page = "http://127.0.0.1:" + std::to_string(site_->port());
   struct Forgery {
     const char* what;
     std::string cookie;
-    std::string csrf;  // "-" sends no token at all
+    std::string csrf;             // "-" sends no token at all
+    httplib::Headers heads = {};  // instead of the console's own
+    std::string query = "";
   };
   const Forgery forgeries[] = {
       {"no token", cookie, "-"},
       {"a wrong token", cookie, std::string(64, 'a')},
       {"another session's token", cookie, otherCsrf},
       {"a token without its session's cookie", "", csrf},
+      {"the token in the URL only", cookie, "-", {}, "?csrf=" + csrf},
+      {"another site's page", cookie, csrf, {{"Origin", "http://riddles.example"}}},
+      {"another site's page, told by fetch", cookie, csrf, {{"Sec-Fetch-Site", "cross-site"}}},
+      {"another port of this machine", cookie, csrf, {{"Sec-Fetch-Site", "same-site"}}},
+      {"a page that hides its origin", cookie, csrf, {{"Origin", "null"}}},
+      {"no word of its origin", cookie, csrf, {{"X-Nothing", "1"}}},
   };
   for (const Forgery& forgery : forgeries) {
     for (const char* path : {"/console/riddles/new", "/console/riddles/delete"}) {
@@ -90,11 +115,11 @@ TEST_F(ConsoleTest, APostWithoutTheSessionsTokenChangesNothing) {
       if (forgery.csrf != "-") {
         form.emplace("csrf", forgery.csrf);
       }
-      httplib::Headers headers;
+      httplib::Headers headers = forgery.heads.empty() ? FromTheConsole() : forgery.heads;
       if (!forgery.cookie.empty()) {
         headers.emplace("Cookie", forgery.cookie);
       }
-      const auto response = Client().Post(path, headers, form);
+      const auto response = Client().Post(path + forgery.query, headers, form);
       ASSERT_TRUE(response);
       EXPECT_EQ(response->status, 403) << forgery.what << " " << path;
     }
@@ -105,7 +130,7 @@ TEST_F(ConsoleTest, APostWithoutTheSessionsTokenChangesNothing) {
 
   // The real form goes through and is served at once.
   const auto saved =
-      Client().Post("/console/riddles/new", httplib::Headers{{"Cookie", cookie}},
+      Client().Post("/console/riddles/new", FromTheConsole(cookie),
                     httplib::Params{{"csrf", csrf}, {"question", "Q3"}, {"answer", "A3"}});
   ASSERT_TRUE(saved);
   EXPECT_EQ(saved->status, 303);
@@ -120,14 +145,14 @@ TEST_F(ConsoleTest, AWrongPasswordIsRefusedAndRepeatedTriesAreStopped) {
   EXPECT_EQ(home->status, 303);
   EXPECT_EQ(home->get_header_value("Location"), "/console/login");
 
-  const auto refused = Client().Post("/console/login", httplib::Params{{"password", "guess"}});
+  const auto refused = LogIn("guess");
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->status, 403);
-  EXPECT_FALSE(refused->has_header("Set-Cookie"));
+  EXPECT_EQ(refused->get_header_value("Set-Cookie").find(SessionCookieName), std::string::npos);
   EXPECT_NE(refused->body.find("id=\"problem\""), std::string::npos);
   EXPECT_EQ(refused->body.find("Q1"), std::string::npos);
 
-  const auto accepted = Client().Post("/console/login", httplib::Params{{"password", Password}});
+  const auto accepted = LogIn(Password);
   ASSERT_TRUE(accepted);
   EXPECT_EQ(accepted->status, 303);
   const std::string setCookie = accepted->get_header_value("Set-Cookie");
@@ -138,14 +163,19 @@ TEST_F(ConsoleTest, AWrongPasswordIsRefusedAndRepeatedTriesAreStopped) {
   EXPECT_EQ(list->status, 200);
   EXPECT_NE(list->body.find("Q1"), std::string::npos);
 
-  // After the allowed failures even the right password waits.
-  for (int i = 0; i < ConsoleAuth::AllowedFailures; ++i) {
-    Client().Post("/console/login", httplib::Params{{"password", "guess"}});
+  // Past the free failures a guesser waits between tries; the right
+  // password still gets in once the wait is over.
+  for (int i = 0; i <= LoginThrottle::FreeFailures; ++i) {
+    LogIn("guess");
   }
-  const auto stopped = Client().Post("/console/login", httplib::Params{{"password", Password}});
-  ASSERT_TRUE(stopped);
-  EXPECT_EQ(stopped->status, 429);
-  EXPECT_FALSE(stopped->has_header("Set-Cookie"));
+  const auto waits = LogIn(Password);
+  ASSERT_TRUE(waits);
+  EXPECT_EQ(waits->status, 429);
+  EXPECT_EQ(waits->get_header_value("Set-Cookie").find(SessionCookieName), std::string::npos);
+  std::this_thread::sleep_for(LoginThrottle::FirstWait);
+  const auto afterTheWait = LogIn(Password);
+  ASSERT_TRUE(afterTheWait);
+  EXPECT_EQ(afterTheWait->status, 303);
 }
 
 TEST_F(ConsoleTest, OffBeyondLoopbackAndOpenOnlyUnderThisMachinesName) {

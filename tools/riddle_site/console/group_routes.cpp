@@ -7,8 +7,8 @@
 namespace riddle_site {
 namespace {
 
-using httplib::Request;
-using httplib::Response;
+using web_server::Request;
+using web_server::Response;
 
 void Groups(const Console& console, Response& response, const ConsoleSession& session) {
   std::optional<std::vector<GroupState>> groups;
@@ -23,7 +23,7 @@ void Group(const Console& console, const Request& request, Response& response,
            const ConsoleSession& session) {
   // The name comes back as the page showed it (UTF-8); the group must be
   // one that the host folder lists.
-  const std::optional<std::string> name = zorvane::Utf8ToGbk(request.get_param_value("group"));
+  const std::optional<std::string> name = zorvane::Utf8ToGbk(Query(request, "group"));
   const std::vector<GroupState> found =
       console.hostFolder && name ? console.hostFolder->FindGroup(*name) : std::vector<GroupState>();
   if (found.empty()) {

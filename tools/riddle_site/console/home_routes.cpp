@@ -5,12 +5,12 @@
 namespace riddle_site {
 namespace {
 
-using httplib::Request;
-using httplib::Response;
+using web_server::Request;
+using web_server::Response;
 
 void Home(const Console& console, Response& response, const ConsoleSession& session) {
   HomeFacts facts;
-  for (const RiddleEntry& entry : console.riddles.entries()) {
+  for (const RiddleEntry& entry : *console.riddles.entries()) {
     facts.riddles += entry.deleted ? 0 : 1;
   }
   facts.riddleFile = console.riddles.path();
@@ -30,7 +30,7 @@ void Traffic(const Console& console, Response& response, const ConsoleSession& s
 
 void AddHomeRoutes(const ConsoleRouter& router) {
   const Console& console = router.console;
-  router.server.Get("/console",
+  router.router.Get("/console",
                     [](const Request&, Response& response) { Redirect(response, "/console/"); });
   router.Show("/console/",
               [&console](const Request&, Response& response, const ConsoleSession& session) {

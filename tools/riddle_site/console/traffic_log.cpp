@@ -16,8 +16,22 @@ bool IsRiddlePagePath(std::string_view path) {
 
 }  // namespace
 
-void TrafficLog::Record(TrafficEntry entry, const std::string& userAgent) {
+void TrafficLog::Record(const RequestSeen& request, std::string_view userAgent) {
   const std::lock_guard lock(mutex_);
+  if (recent_.size() < KeptRequests) {
+    recent_.emplace_back();
+    newest_ = recent_.size() - 1;
+  } else {
+    newest_ = (newest_ + 1) % KeptRequests;
+  }
+  // The oldest entry's strings take the new texts in the memory they have.
+  TrafficEntry& entry = recent_[newest_];
+  entry.time = request.time;
+  entry.client.assign(request.client);
+  entry.method.assign(request.method);
+  entry.path.assign(request.path);
+  entry.status = request.status;
+  entry.bytes = request.bytes;
   // The module sends its own fixed User-Agent with every request.
   if (userAgent == zorvane::UserAgent && entry.method == "GET") {
     if (IsRiddlePagePath(entry.path)) {
@@ -26,23 +40,24 @@ void TrafficLog::Record(TrafficEntry entry, const std::string& userAgent) {
       moduleFetches_.updatePage = entry;
     }
   }
-  const auto counted = counts_.find(entry.path);
+  const auto counted = counts_.find(request.path);
   if (counted != counts_.end()) {
     ++counted->second;
   } else if (counts_.size() < CountedPaths) {
-    counts_.emplace(entry.path, 1);
+    counts_.emplace(request.path, 1);
   } else {
     ++counts_[OtherPaths];
-  }
-  recent_.push_front(std::move(entry));
-  if (recent_.size() > KeptRequests) {
-    recent_.pop_back();
   }
 }
 
 std::vector<TrafficEntry> TrafficLog::Recent() const {
   const std::lock_guard lock(mutex_);
-  return {recent_.begin(), recent_.end()};
+  std::vector<TrafficEntry> newestFirst;
+  newestFirst.reserve(recent_.size());
+  for (std::size_t i = 0; i < recent_.size(); ++i) {
+    newestFirst.push_back(recent_[(newest_ + recent_.size() - i) % recent_.size()]);
+  }
+  return newestFirst;
 }
 
 std::vector<PathCount> TrafficLog::Counts() const {

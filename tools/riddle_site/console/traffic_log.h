@@ -5,11 +5,11 @@
 
 #include <chrono>
 #include <cstddef>
-#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace riddle_site {
@@ -21,6 +21,16 @@ struct TrafficEntry {
   std::string path;  // as requested, decoded
   int status = 0;
   std::size_t bytes = 0;  // of the response body
+};
+
+// One request as the server hands it over, to be recorded.
+struct RequestSeen {
+  std::chrono::system_clock::time_point time;
+  std::string_view client;
+  std::string_view method;
+  std::string_view path;
+  int status = 0;
+  std::size_t bytes = 0;
 };
 
 struct PathCount {
@@ -42,8 +52,9 @@ class TrafficLog {
   static constexpr std::size_t CountedPaths = 500;
   static constexpr char OtherPaths[] = "(其他路径)";
 
-  // userAgent tells the module's requests from a browser's.
-  void Record(TrafficEntry entry, const std::string& userAgent);
+  // userAgent tells the module's requests from a browser's. Once the last
+  // requests fill their ring, recording one allocates nothing.
+  void Record(const RequestSeen& request, std::string_view userAgent);
 
   // The last requests, newest first.
   std::vector<TrafficEntry> Recent() const;
@@ -55,8 +66,9 @@ class TrafficLog {
 
  private:
   mutable std::mutex mutex_;
-  std::deque<TrafficEntry> recent_;
-  std::map<std::string, std::size_t> counts_;
+  std::vector<TrafficEntry> recent_;  // a ring of KeptRequests, the newest at newest_
+  std::size_t newest_ = 0;
+  std::map<std::string, std::size_t, std::less<>> counts_;
   ModuleFetches moduleFetches_;
 };
 

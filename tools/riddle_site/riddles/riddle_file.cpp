@@ -121,13 +121,15 @@ std::optional<int> ReadIdCell(std::string_view cell, bool& deleted, Reason& prob
   const std::string_view digits = cell.substr(0, digitsEnd);
   const std::string rest = LowerAscii(TrimBlanks(cell.substr(digitsEnd)));
   deleted = rest == DeletedMark;
-  if (digits.empty() || digits.starts_with('0') || digits.size() > 9 ||
-      (!rest.empty() && !deleted)) {
-    problem = {"the id \"" + std::string(cell) +
-                   "\" is not a page number (1 to 999999999, no leading zero), "
-                   "optionally followed by \"deleted\"",
-               "编号“" + std::string(cell) +
-                   "”不是页码（1 到 999999999，不以 0 开头），后面只能跟“deleted”"};
+  // More digits than the largest id has cannot be one, nor fit a number.
+  const bool tooLong = digits.size() > std::to_string(MaxRiddleId).size();
+  if (digits.empty() || digits.starts_with('0') || tooLong ||
+      std::stoi(std::string(digits)) > MaxRiddleId || (!rest.empty() && !deleted)) {
+    const std::string largest = std::to_string(MaxRiddleId);
+    problem = {"the id \"" + std::string(cell) + "\" is not a page number (1 to " + largest +
+                   ", no leading zero), optionally followed by \"deleted\"",
+               "编号“" + std::string(cell) + "”不是页码（1 到 " + largest +
+                   "，不以 0 开头），后面只能跟“deleted”"};
     return std::nullopt;
   }
   return std::stoi(std::string(digits));
@@ -191,8 +193,10 @@ LoadedRiddles ParseRiddles(std::string_view content, RiddleFileFormat format) {
       riddle = CheckRecord(record, problem);
     }
     if (!riddle) {
-      // Reading goes on, so that an operator sees every bad line at once.
-      loaded.problems.push_back({lineNumber, problem});
+      // Reading goes on, so that an operator sees the bad lines at once.
+      if (loaded.problemCount++ < KeptProblems) {
+        loaded.problems.push_back({lineNumber, problem});
+      }
       continue;
     }
     entry.question = TrimBlanks(record.fields[0]);
@@ -204,22 +208,64 @@ LoadedRiddles ParseRiddles(std::string_view content, RiddleFileFormat format) {
   return loaded;
 }
 
-int NextFreeId(const std::vector<RiddleEntry>& entries) {
-  int largest = zorvane::FirstRiddleId - 1;
+FreeIds::FreeIds(const std::vector<RiddleEntry>& entries)
+    : next_(zorvane::FirstRiddleId), lowest_(zorvane::FirstRiddleId) {
+  used_.reserve(entries.size());
   for (const RiddleEntry& entry : entries) {
-    largest = std::max(largest, entry.id.value_or(0));
+    if (entry.id) {
+      Use(*entry.id);
+    }
   }
-  return largest + 1;
+}
+
+void FreeIds::Use(int id) {
+  used_.insert(id);
+  if (id >= next_ && id < MaxRiddleId) {
+    next_ = id + 1;
+  } else if (id >= MaxRiddleId) {
+    next_ = MaxRiddleId + 1;  // past the bound: the gaps are left
+  }
+}
+
+int FreeIds::Take() {
+  int id = next_;
+  if (id > MaxRiddleId) {
+    while (lowest_ <= MaxRiddleId && used_.contains(lowest_)) {
+      ++lowest_;
+    }
+    if (lowest_ > MaxRiddleId) {
+      return 0;
+    }
+    id = lowest_;
+  }
+  Use(id);
+  return id;
+}
+
+int NextFreeId(const std::vector<RiddleEntry>& entries) {
+  return FreeIds(entries).Take();
+}
+
+LoadedRiddles ParseRiddleBytes(std::string_view bytes, RiddleFileFormat format) {
+  const DecodedText decoded = DecodeRiddleText(bytes);
+  LoadedRiddles loaded = ParseRiddles(decoded.utf8, format);
+  loaded.encoding = decoded.encoding;
+  return loaded;
+}
+
+RiddleCatalog CatalogOf(const std::vector<RiddleEntry>& entries,
+                        const std::vector<RiddleText>& texts) {
+  std::vector<Riddle> riddles;
+  riddles.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size() && i < texts.size(); ++i) {
+    const RiddleEntry& entry = entries[i];
+    riddles.push_back({entry.id.value_or(0), texts[i].question, texts[i].answer, entry.deleted});
+  }
+  return RiddleCatalog(std::move(riddles));
 }
 
 RiddleCatalog CatalogOf(const LoadedRiddles& loaded) {
-  std::vector<Riddle> riddles;
-  for (std::size_t i = 0; i < loaded.entries.size() && i < loaded.riddles.size(); ++i) {
-    const RiddleEntry& entry = loaded.entries[i];
-    riddles.push_back({entry.id.value_or(0), loaded.riddles[i].question, loaded.riddles[i].answer,
-                       entry.deleted});
-  }
-  return RiddleCatalog(std::move(riddles));
+  return CatalogOf(loaded.entries, loaded.riddles);
 }
 
 RiddleFileFormat FormatOfPath(std::string_view path) {
@@ -267,19 +313,28 @@ LoadedRiddles LoadRiddleFile(const std::string& path) {
     LoadedRiddles unread;
     const std::string error = std::strerror(errno);
     unread.problems = {{0, {"cannot be read: " + error, "读不了：" + error}}};
+    unread.problemCount = 1;
     return unread;
   }
   std::ostringstream content;
   content << file.rdbuf();
-  LoadedRiddles loaded = ParseRiddles(content.str(), FormatOfPath(path));
-  int nextId = loaded.hasIds ? NextFreeId(loaded.entries) : zorvane::FirstRiddleId;
+  LoadedRiddles loaded = ParseRiddleBytes(content.str(), FormatOfPath(path));
+  if (!loaded.hasIds) {
+    // Numbered in file order.
+    int id = zorvane::FirstRiddleId;
+    for (RiddleEntry& entry : loaded.entries) {
+      entry.id = id++;
+    }
+  }
+  FreeIds free(loaded.entries);
   for (RiddleEntry& entry : loaded.entries) {
     if (!entry.id) {
-      entry.id = nextId++;
+      entry.id = free.Take();
     }
   }
   if (loaded.problems.empty() && loaded.riddles.empty()) {
     loaded.problems = {{0, {"holds no riddles", "没有谜语"}}};
+    loaded.problemCount = 1;
   }
   return loaded;
 }

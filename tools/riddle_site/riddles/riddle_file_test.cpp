@@ -145,6 +145,37 @@ TEST(RiddleFile, AMatchAcrossTwoCharactersIsNoAnswerInTheQuestion) {
   EXPECT_EQ(ProblemOf(loaded), "no problem");
 }
 
+TEST(RiddleFile, AFileThatIsNotUtf8IsReadAsGbkOrGb18030) {
+  const std::string riddle = "十个哥哥\t克\t打一字\n";
+  const struct {
+    const char* what;
+    std::string bytes;
+    TextEncoding read;
+    const char* problem;
+  } cases[] = {
+      {"UTF-8", riddle, TextEncoding::Utf8, "no problem"},
+      {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + riddle, TextEncoding::Utf8, "no problem"},
+      {"GBK, as spreadsheets save it", Gbk(riddle), TextEncoding::Gbk, "no problem"},
+      // A four-byte character: GB18030 and not GBK, which the game lacks.
+      {"GB18030", Gbk("笑") + "\x94\x39\xFC\x36\t" + Gbk("口\n"), TextEncoding::Gb18030,
+       "1: the question is not valid UTF-8 or holds a character that GBK lacks"},
+      {"none of them", "Q\t\xFF\xFF\n", TextEncoding::Utf8, "1: the answer is not valid UTF-8"},
+  };
+  for (const auto& c : cases) {
+    const LoadedRiddles loaded = ParseRiddleBytes(c.bytes, RiddleFileFormat::Tsv);
+    EXPECT_EQ(loaded.encoding, c.read) << c.what;
+    EXPECT_TRUE(ProblemOf(loaded).starts_with(c.problem)) << c.what << ": " << ProblemOf(loaded);
+  }
+  EXPECT_EQ(ParseRiddleBytes(Gbk(riddle), RiddleFileFormat::Tsv).riddles.at(0).question,
+            Gbk("十个哥哥（打一字）"));
+  // What is not UTF-8, though each of its bytes may look like part of it.
+  for (const std::string_view bad :
+       {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE5\xBC", "\x80"}) {
+    EXPECT_FALSE(IsUtf8(bad)) << zorvane::GbkToUtf8Lenient(bad);
+  }
+  EXPECT_TRUE(IsUtf8("\xF4\x8F\xBF\xBF 开始"));
+}
+
 TEST(RiddleFile, LoadsByTheFilesNameAndReportsFilesItCannotUse) {
   zorvane::testing::TempDir folder;
   zorvane::testing::WriteFileBytes(folder.path() / "mine.CSV", "\"a, b\",c\n");

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "game/contract.h"
-#include "riddles/settings_round_trip.h"
 #include "runtime/gbk_utf8.h"
+#include "runtime/settings/setting_after_write.h"
 
 namespace riddle_site {
 namespace {
@@ -79,24 +79,27 @@ std::optional<Reason> MarkerIn(const RiddleText& riddle) {
   return std::nullopt;
 }
 
-// Why the answer could not be won from the state file, or nullopt.
-std::optional<Reason> AnswerRoundTripProblem(std::string_view answer) {
-  switch (SettingsRoundTrip(answer)) {
-    case RoundTrip::Same:
-      return std::nullopt;
-    case RoundTrip::Changed:
-      return Reason{
-          "the answer does not read back as written from a settings file, where the module "
-          "keeps it: no guess could win",
-          "谜底写进设置文件（模块存谜底的地方）后读回来就变了：谁也猜不中"};
-    case RoundTrip::Unchecked:
-      break;
+// Why the answer could not be won from the state file, or nullopt: the
+// module keeps a riddle's answer there and judges every guess against what
+// it reads back, so an answer that reads back otherwise (quotes taken off,
+// blanks trimmed) can never be won.
+std::optional<Reason> AnswerReadBackProblem(std::string_view gbkAnswer) {
+  const std::optional<zorvane::Text> readBack =
+      zorvane::SettingAfterWrite(zorvane::StateSection, zorvane::AnswerKey, gbkAnswer);
+  if (readBack && *readBack == gbkAnswer) {
+    return std::nullopt;
   }
   return Reason{
-      "the answer could not be checked: no settings file could be written in the temporary "
-      "folder",
-      "无法检查谜底：临时文件夹里写不了设置文件"};
+      "the answer does not read back as written from a settings file, where the module "
+      "keeps it: no guess could win",
+      "谜底写进设置文件（模块存谜底的地方）后读回来就变了：谁也猜不中"};
 }
+
+// The brackets around a kind that follows a question, in GBK.
+struct KindBrackets {
+  std::string open = zorvane::Utf8ToGbkLenient("（");
+  std::string close = zorvane::Utf8ToGbkLenient("）");
+};
 
 }  // namespace
 
@@ -132,11 +135,12 @@ std::optional<RiddleText> CheckRiddleTexts(std::string_view question, std::strin
   }
   RiddleText riddle{*gbkQuestion, *gbkAnswer};
   if (!gbkKind->empty()) {
-    riddle.question += zorvane::Utf8ToGbkLenient("（") + *gbkKind + zorvane::Utf8ToGbkLenient("）");
+    static const KindBrackets brackets;
+    riddle.question += brackets.open + *gbkKind + brackets.close;
   }
   std::optional<Reason> refused = MarkerIn(riddle);
   if (!refused) {
-    refused = AnswerRoundTripProblem(riddle.answer);
+    refused = AnswerReadBackProblem(riddle.answer);
   }
   if (!refused && Holds(riddle.question, riddle.answer)) {
     refused = Reason{"the answer stands in its own question: copying the question would win",

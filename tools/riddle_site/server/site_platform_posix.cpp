@@ -1,10 +1,7 @@
-#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
-#include <sys/socket.h>
 
 #include <atomic>
-#include <cerrno>
 #include <cstdlib>
 #include <thread>
 
@@ -52,23 +49,6 @@ StopRequests::~StopRequests() {
   ending = true;
   pthread_kill(waiter.native_handle(), SIGTERM);
   waiter.join();
-}
-
-void UsePortAlone(socket_t sock) {
-  // Only SO_REUSEADDR: the library's default also sets SO_REUSEPORT, which
-  // would let a second site bind a port that is already taken.
-  int yes = 1;
-  setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-}
-
-int WaitForSocket(socket_t sock, bool forWriting, int milliseconds) {
-  pollfd watched{sock, static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
-  const int ready = poll(&watched, 1, milliseconds);
-  return ready < 0 && errno == EINTR ? 0 : ready;
-}
-
-void ShutDownSocket(socket_t sock, bool sendingOnly) {
-  shutdown(sock, sendingOnly ? SHUT_WR : SHUT_RDWR);
 }
 
 std::string BundledRiddleFile() {

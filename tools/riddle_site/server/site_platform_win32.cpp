@@ -1,4 +1,3 @@
-// The library's header brings winsock2.h, which must come before windows.h.
 #include <windows.h>
 
 #include <atomic>
@@ -42,23 +41,6 @@ StopRequests::StopRequests(std::function<void()> onStop) : onStop_(std::move(onS
 StopRequests::~StopRequests() {
   SetConsoleCtrlHandler(OnConsoleControl, FALSE);
   stopHandler = nullptr;
-}
-
-void UsePortAlone(socket_t sock) {
-  // On Windows SO_REUSEADDR would let another program take over the port;
-  // exclusive use makes a second site on a taken port fail.
-  BOOL yes = TRUE;
-  setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes),
-             sizeof(yes));
-}
-
-int WaitForSocket(socket_t sock, bool forWriting, int milliseconds) {
-  WSAPOLLFD watched{sock, static_cast<SHORT>(forWriting ? POLLOUT : POLLIN), 0};
-  return WSAPoll(&watched, 1, milliseconds);
-}
-
-void ShutDownSocket(socket_t sock, bool sendingOnly) {
-  shutdown(sock, sendingOnly ? SD_SEND : SD_BOTH);
 }
 
 std::string BundledRiddleFile() {

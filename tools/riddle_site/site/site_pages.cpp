@@ -32,12 +32,15 @@ const PageTexts& Texts() {
   return texts;
 }
 
+constexpr std::string_view PageHeadStart =
+    "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n"
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">\r\n<title>";
+constexpr std::string_view PageHeadEnd = "</title>\r\n</head>\r\n<body>\r\n";
+
 std::string PageHead(std::string_view title) {
-  std::string head =
-      "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n"
-      "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">\r\n<title>";
+  std::string head(PageHeadStart);
   head += title;
-  head += "</title>\r\n</head>\r\n<body>\r\n";
+  head += PageHeadEnd;
   return head;
 }
 
@@ -48,23 +51,37 @@ constexpr std::string_view PageTail = "</body>\r\n</html>\r\n";
 std::string RiddlePage(const RiddleCatalog& catalog, const Riddle& riddle) {
   const PageTexts& texts = Texts();
   const Riddle& next = catalog.Next(riddle);
+  const std::string id = std::to_string(riddle.id);
+  const std::string nextId = std::to_string(next.id);
+  const std::string nextPath = RiddlePath(next.id);
+  std::string page;
+  page.reserve(512 + riddle.question.size() + riddle.answer.size());
   // The question must be the page's first heading: nothing above it may
-  // use one.
-  std::string page = PageHead(texts.riddleTitle + std::to_string(riddle.id) + texts.riddleTitleEnd);
-  page += "<div class=\"riddle\">\r\n";
-  page += zorvane::QuestionStart;
-  page += riddle.question;
-  page += zorvane::QuestionEnd;
-  page += "\r\n" + texts.thinkFirst;
-  page += zorvane::AnswerStart;
-  page += riddle.answer;
-  page += zorvane::AnswerEnd;
-  page += "\r\n</div>\r\n<p>";
-  page += zorvane::NextPathStart;
-  page += RiddlePath(next.id);
-  page += zorvane::NextPathEnd;
-  page += texts.nextRiddle + std::to_string(next.id) + texts.nextRiddleEnd;
-  page += PageTail;
+  // use one. Appended piece by piece: a page is made for every request.
+  for (const std::string_view piece : {std::string_view(PageHeadStart),
+                                       std::string_view(texts.riddleTitle),
+                                       std::string_view(id),
+                                       std::string_view(texts.riddleTitleEnd),
+                                       std::string_view(PageHeadEnd),
+                                       std::string_view("<div class=\"riddle\">\r\n"),
+                                       zorvane::QuestionStart,
+                                       std::string_view(riddle.question),
+                                       zorvane::QuestionEnd,
+                                       std::string_view("\r\n"),
+                                       std::string_view(texts.thinkFirst),
+                                       zorvane::AnswerStart,
+                                       std::string_view(riddle.answer),
+                                       zorvane::AnswerEnd,
+                                       std::string_view("\r\n</div>\r\n<p>"),
+                                       zorvane::NextPathStart,
+                                       std::string_view(nextPath),
+                                       zorvane::NextPathEnd,
+                                       std::string_view(texts.nextRiddle),
+                                       std::string_view(nextId),
+                                       std::string_view(texts.nextRiddleEnd),
+                                       PageTail}) {
+    page += piece;
+  }
   return page;
 }
 

@@ -1,6 +1,8 @@
 // The pages the module reads, as the site serves them.
 #include <gtest/gtest.h>
+#include <httplib.h>
 
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -9,9 +11,10 @@
 #include "game/contract.h"
 #include "game/riddle_page.h"
 #include "riddles/riddle_file.h"
+#include "server/site_on_a_thread.h"
+#include "site/site_export.h"
 #include "site/site_pages.h"
-#include "site/site_routes.h"
-#include "support/local_http_server.h"
+#include "support/temp_dir.h"
 
 namespace riddle_site {
 namespace {
@@ -85,34 +88,42 @@ TEST(SitePages, PagesOtherThanRiddlesHoldNoRiddleMarkers) {
 
 class SiteRoutes : public ::testing::Test {
  protected:
-  void SetUp() override {
-    AddRoutes(
-        site_.server(), [] { return Bundled(); }, "http://127.0.0.1:1/new.zip");
-    site_.Start();
-  }
+  static constexpr char UpdateLink[] = "http://127.0.0.1:1/new.zip";
+
   httplib::Result Get(const std::string& path) {
     httplib::Client client("127.0.0.1", site_.port());
     return client.Get(path);
   }
 
-  zorvane::testing::LocalHttpServer site_;
+  // The pages hold what operators wrote as it is: a browser must run none
+  // of it on the site's origin.
+  static void ExpectSandboxed(const httplib::Result& page, const std::string& path) {
+    EXPECT_EQ(page->get_header_value("Content-Security-Policy"), "sandbox") << path;
+    EXPECT_EQ(page->get_header_value("X-Content-Type-Options"), "nosniff") << path;
+  }
+
+  SiteOnAThread site_{{.catalog = [] { return Bundled(); }, .updateLink = UpdateLink}};
 };
 
-TEST_F(SiteRoutes, ServeEveryRiddlePageTheUpdatePageAndTheIndexAsGbk) {
+TEST_F(SiteRoutes, ServeEveryPageAsGbkSandboxedAndByteForByteAsExported) {
+  const zorvane::testing::TempDir exported;
+  ASSERT_EQ(ExportSite(*Bundled(), UpdateLink, exported.str()), std::nullopt);
+  std::vector<std::pair<std::string, std::string>> pages;  // path, served bytes
   for (const Riddle& riddle : Bundled()->riddles()) {
-    const auto page = Get(RiddlePath(riddle.id));
-    ASSERT_TRUE(page) << riddle.id;
-    EXPECT_EQ(page->status, 200);
-    EXPECT_EQ(page->get_header_value("Content-Type"), GbkHtml);
-    EXPECT_EQ(page->body, RiddlePage(*Bundled(), riddle));
+    pages.emplace_back(RiddlePath(riddle.id), RiddlePage(*Bundled(), riddle));
   }
-  for (const auto& [path, body] :
-       {std::pair{"/update.html", UpdatePage("http://127.0.0.1:1/new.zip")},
-        std::pair{"/", IndexPage()}}) {
+  pages.emplace_back("/update.html", UpdatePage(UpdateLink));
+  pages.emplace_back("/", IndexPage());
+  for (const auto& [path, body] : pages) {
     const auto page = Get(path);
     ASSERT_TRUE(page) << path;
     EXPECT_EQ(page->status, 200) << path;
+    EXPECT_EQ(page->get_header_value("Content-Type"), GbkHtml) << path;
     EXPECT_EQ(page->body, body) << path;
+    ExpectSandboxed(page, path);
+    const std::string file = path == "/" ? "/index.html" : path;
+    EXPECT_EQ(zorvane::testing::ReadFileBytes(exported.path() / file.substr(1)), page->body)
+        << path;
   }
 }
 
@@ -125,6 +136,7 @@ TEST_F(SiteRoutes, UnknownPagesAreNotFound) {
     EXPECT_EQ(response->status, 404) << path;
     EXPECT_EQ(response->get_header_value("Content-Type"), GbkHtml) << path;
     EXPECT_EQ(response->body, NotFoundPage(path)) << path;
+    ExpectSandboxed(response, path);
   }
 }
 

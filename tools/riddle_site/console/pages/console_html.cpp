@@ -2,11 +2,15 @@
 
 #include <cctype>
 
+#include "riddles/riddle_encoding.h"
+
 namespace riddle_site {
 namespace {
 
 // Everything the pages need, in the page itself: no file to fetch, nothing
-// from elsewhere. Tables scroll sideways on a narrow window.
+// from elsewhere. Tables scroll sideways on a narrow window rather than
+// squeeze a column below its heading (Chinese text may break after any
+// character); names and paths keep to one line.
 constexpr std::string_view Style = R"(
 body{font-family:sans-serif;margin:0;color:#222;background:#fafafa}
 header{background:#8e2b22;color:#fff;padding:.5em 1em;display:flex;flex-wrap:wrap;gap:.3em 1.2em;align-items:center}
@@ -18,6 +22,8 @@ main{padding:1em;max-width:1200px;margin:auto}
 .scroll{overflow-x:auto}
 table{border-collapse:collapse;margin:.5em 0;background:#fff}
 th,td{border:1px solid #ccc;padding:.3em .5em;text-align:left;vertical-align:top}
+th,td.name,td.num{white-space:nowrap}
+td.text{min-width:9em}
 td.num,th.num{text-align:right}
 input[type=text],input[type=password],input[type=search]{padding:.3em;max-width:100%;box-sizing:border-box}
 form.inline{display:inline;margin:0}
@@ -57,6 +63,13 @@ std::string EscapeQuery(std::string_view text) {
     }
   }
   return escaped;
+}
+
+std::string NameCell(std::string_view name, std::string_view link) {
+  const std::string shown = EscapeHtml(Shortened(name, ShownNameCharacters));
+  std::string cell = "<td class=\"name\" title=\"" + EscapeHtml(name) + "\">";
+  cell += link.empty() ? shown : "<a href=\"" + EscapeHtml(link) + "\">" + shown + "</a>";
+  return cell + "</td>";
 }
 
 std::string Cell(std::string_view text, std::string_view cssClass) {

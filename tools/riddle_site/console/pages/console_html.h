@@ -1,6 +1,7 @@
 // The pieces that the console's pages are made of (UTF-8 HTML).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,13 @@ std::string ConsolePage(ConsoleSection section, std::string_view title, std::str
 // A hidden field carrying the session's token; every form that changes
 // something holds one.
 std::string CsrfField(std::string_view csrfToken);
+
+// How much of a long name (a group's, a member's) a table shows.
+inline constexpr std::size_t ShownNameCharacters = 12;
+
+// A table cell holding a name on one line, shortened when it is long, the
+// whole name shown on hover; a link when link is not empty.
+std::string NameCell(std::string_view name, std::string_view link = "");
 
 // A table cell holding text, of a class when one is given.
 std::string Cell(std::string_view text, std::string_view cssClass = "");

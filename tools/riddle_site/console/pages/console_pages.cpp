@@ -5,6 +5,7 @@
 #include "console/pages/console_html.h"
 #include "console/pages/local_time.h"
 #include "console/pages/svg_chart.h"
+#include "riddles/riddle_encoding.h"
 #include "runtime/gbk_utf8.h"
 
 namespace riddle_site {
@@ -82,11 +83,10 @@ std::string GroupsPage(const std::vector<GroupState>* groups, const RiddleCatalo
   for (const GroupState& group : *groups) {
     const std::string name = Shown(group.group);
     const Riddle* riddle = catalog.FindByPath(group.path);
-    body += "<tr><td><a href=\"/console/groups/view?group=" + EscapeHtml(EscapeQuery(name)) +
-            "\">" + EscapeHtml(name) + "</a></td>" + Cell(Shown(group.path)) +
-            Cell(riddle ? Shown(riddle->question) : "") +
-            Cell(group.riddleOpen ? "谜语未答" : "没有进行中的谜语") +
-            Cell(PlaceInChain(catalog, group.path)) + "<td>" +
+    body += "<tr>" + NameCell(name, "/console/groups/view?group=" + EscapeQuery(name)) +
+            Cell(Shown(group.path), "name") + Cell(riddle ? Shown(riddle->question) : "", "text") +
+            Cell(group.riddleOpen ? "谜语未答" : "没有进行中的谜语", "name") +
+            Cell(PlaceInChain(catalog, group.path), "name") + "<td class=\"name\">" +
             (riddle ? "<a href=\"/console/riddles/new?after=" + std::to_string(riddle->id) +
                           "\">在它后面添加谜语</a>"
                     : std::string()) +
@@ -117,12 +117,13 @@ std::string GroupPage(const GroupState& group, const std::vector<MemberBalance>&
     int rank = 0;
     for (const MemberBalance& member : members) {
       body += "<tr><td class=\"num\">" + std::to_string(++rank) + "</td>" +
-              Cell(Shown(member.member)) + Cell(Shown(member.text), "num") + "</tr>";
+              NameCell(Shown(member.member)) + Cell(Shown(member.text), "num") + "</tr>";
     }
     body += "</tbody></table></div>";
   }
   body += "<p><a href=\"/console/groups\">返回群列表</a></p>";
-  return ConsolePage(ConsoleSection::Groups, "群 " + name, body, csrf);
+  return ConsolePage(ConsoleSection::Groups, "群 " + Shortened(name, ShownNameCharacters * 2), body,
+                     csrf);
 }
 
 std::string TrafficPage(const std::vector<TrafficEntry>& recent,
@@ -149,13 +150,12 @@ std::string TrafficPage(const std::vector<TrafficEntry>& recent,
   return ConsolePage(ConsoleSection::Traffic, "访问记录", body, csrf);
 }
 
-std::string LoginPage(const std::optional<std::string>& problem) {
+std::string LoginPage(const std::optional<std::string>& problem, std::string_view token) {
   std::string body = problem ? ProblemBox(*problem) : "";
-  body +=
-      "<form method=\"post\" action=\"/console/login\" id=\"login-form\">"
-      "<label>控制台密码<br><input type=\"password\" name=\"password\" id=\"password\" "
-      "autocomplete=\"current-password\" autofocus></label>"
-      "<p><button type=\"submit\" id=\"login\">登录</button></p></form>";
+  body += "<form method=\"post\" action=\"/console/login\" id=\"login-form\">" + CsrfField(token) +
+          "<label>控制台密码<br><input type=\"password\" name=\"password\" id=\"password\" "
+          "autocomplete=\"current-password\" autofocus></label>"
+          "<p><button type=\"submit\" id=\"login\">登录</button></p></form>";
   return ConsolePage(ConsoleSection::Login, "登录", body, "");
 }
 

@@ -42,7 +42,8 @@ std::string TrafficPage(const std::vector<TrafficEntry>& recent,
                         const std::vector<PathCount>& counts, const ModuleFetches& fetches,
                         std::string_view csrf);
 
-std::string LoginPage(const std::optional<std::string>& problem);
+// The login form, carrying its token.
+std::string LoginPage(const std::optional<std::string>& problem, std::string_view token);
 
 // Shown instead of every console page when the console is off.
 std::string ConsoleOffPage();

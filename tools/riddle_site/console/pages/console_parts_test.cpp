@@ -13,9 +13,8 @@
 namespace riddle_site {
 namespace {
 
-TrafficEntry Request(std::string path, std::string method = "GET") {
-  return {
-      std::chrono::system_clock::now(), "127.0.0.1", std::move(method), std::move(path), 200, 10};
+RequestSeen Request(const std::string& path, std::string_view method = "GET") {
+  return {std::chrono::system_clock::now(), "127.0.0.1", method, path, 200, 10};
 }
 
 TEST(TrafficLog, TellsTheModulesFetchesAndStaysBoundedWhateverIsAsked) {
@@ -38,6 +37,7 @@ TEST(TrafficLog, TellsTheModulesFetchesAndStaysBoundedWhateverIsAsked) {
   }
   EXPECT_EQ(log.Recent().size(), TrafficLog::KeptRequests);
   EXPECT_EQ(log.Recent().front().path, "/x1999");
+  EXPECT_EQ(log.Recent().back().path, "/x1700");
   const std::vector<PathCount> counts = log.Counts();
   EXPECT_LE(counts.size(), TrafficLog::CountedPaths + 1);
   EXPECT_EQ(counts.front().path, TrafficLog::OtherPaths);
@@ -48,6 +48,17 @@ TEST(TrafficLog, TellsTheModulesFetchesAndStaysBoundedWhateverIsAsked) {
   EXPECT_EQ(total, 2005u);
 }
 
+// The widths of the chart's bars, in order.
+std::vector<std::string> BarWidths(const std::string& svg) {
+  std::vector<std::string> widths;
+  for (std::size_t at = svg.find("<rect"); at != std::string::npos;
+       at = svg.find("<rect", at + 1)) {
+    const std::size_t width = svg.find("width=\"", at) + 7;
+    widths.push_back(svg.substr(width, svg.find('"', width) - width));
+  }
+  return widths;
+}
+
 TEST(SvgChart, BarsScaleToTheLargestAndLabelsAreEscaped) {
   const std::string svg = HorizontalBarChart(
       {{"<a>", 200}, {"b", 100}, {"c", 0}, {"d", -50}, {"e", std::nan("")}}, "余额 & 名次");
@@ -55,13 +66,20 @@ TEST(SvgChart, BarsScaleToTheLargestAndLabelsAreEscaped) {
   EXPECT_NE(svg.find("&lt;a&gt;"), std::string::npos);
   EXPECT_NE(svg.find("余额 &amp; 名次"), std::string::npos);
   // Only the positive values get a bar, the largest the whole bar space.
-  std::vector<std::string> widths;
-  for (std::size_t at = svg.find("<rect"); at != std::string::npos;
-       at = svg.find("<rect", at + 1)) {
-    const std::size_t width = svg.find("width=\"", at) + 7;
-    widths.push_back(svg.substr(width, svg.find('"', width) - width));
-  }
-  EXPECT_EQ(widths, (std::vector<std::string>{"270", "135"}));
+  EXPECT_EQ(BarWidths(svg), (std::vector<std::string>{"164", "82"}));
+  EXPECT_EQ(svg.find("bar cut"), std::string::npos);
+}
+
+TEST(SvgChart, AnOutlierIsCutAndLongLabelsShortenedWithTheWholeLabelOnHover) {
+  const std::string name = "一个名字很长很长很长的群成员";
+  const std::string svg =
+      HorizontalBarChart({{name, 1e9}, {"10002", 140}, {"10003", 115}, {"10004", 12}}, "余额");
+  // The others keep the bar space, scaled to the largest of them.
+  EXPECT_EQ(BarWidths(svg), (std::vector<std::string>{"164", "164", "135", "14"}));
+  EXPECT_EQ(svg.find("<rect class=\"bar cut\""), svg.find("<rect"));
+  EXPECT_NE(svg.find("<title>" + name + "：1000000000</title>"), std::string::npos);
+  EXPECT_NE(svg.find(">一个名字很长很…</text>"), std::string::npos) << svg;
+  EXPECT_NE(svg.find(">10002</text>"), std::string::npos);
 }
 
 TEST(RiddleListPage, SearchesKindsAndPages) {

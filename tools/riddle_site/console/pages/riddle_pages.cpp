@@ -167,14 +167,14 @@ std::string RiddleListPage(const std::vector<RiddleEntry>& entries, const Riddle
   return ConsolePage(ConsoleSection::Riddles, "谜语", body, csrf);
 }
 
-std::string RiddleFormPage(std::optional<int> id, const RiddleDraft& draft,
-                           const std::optional<std::string>& problem, std::string_view csrf,
-                           std::optional<int> after) {
-  std::string body = problem ? ProblemBox("没有保存：" + *problem) : "";
+std::string RiddleFormPage(const RiddleForm& form, std::string_view csrf) {
+  const std::optional<int>& id = form.id;
+  std::string body = form.problem ? ProblemBox("没有保存：" + *form.problem) : "";
   body += "<form method=\"post\" action=\"/console/riddles/" + std::string(id ? "edit" : "new") +
           "\" id=\"riddle-form\">" + CsrfField(csrf);
   if (id) {
     body += "<input type=\"hidden\" name=\"id\" value=\"" + std::to_string(*id) + "\">";
+    body += "<input type=\"hidden\" name=\"version\" value=\"" + EscapeHtml(form.version) + "\">";
     body += "<p>第 " + std::to_string(*id) + " 条，页面 <a href=\"" + RiddlePath(*id) + "\">" +
             RiddlePath(*id) + "</a></p>";
   }
@@ -183,15 +183,15 @@ std::string RiddleFormPage(std::optional<int> id, const RiddleDraft& draft,
            "\" id=\"" + std::string(name) + "\" size=\"60\" value=\"" + EscapeHtml(value) +
            "\"></label>";
   };
-  body += field("question", "谜面", draft.question);
-  body += field("answer", "谜底", draft.answer);
-  body += field("kind", "类别（可省，例如“打一字”）", draft.kind);
+  body += field("question", "谜面", form.draft.question);
+  body += field("answer", "谜底", form.draft.answer);
+  body += field("kind", "类别（可省，例如“打一字”）", form.draft.kind);
   if (!id) {
     body +=
         "<label>放在第几条之后（可省：放在最后；停在那一条上的群答对后就轮到它）<br>"
         "<input type=\"text\" name=\"after\" id=\"after\" size=\"12\" inputmode=\"numeric\" "
         "value=\"" +
-        (after ? std::to_string(*after) : std::string()) + "\"></label>";
+        (form.after ? std::to_string(*form.after) : std::string()) + "\"></label>";
   }
   body +=
       "<p><button type=\"submit\" id=\"save\">保存</button> "
@@ -209,6 +209,7 @@ std::string DeleteConfirmPage(const RiddleEntry& entry, const std::optional<std:
   body += "<p>删除后没有谜语再链接到它；正停在这一条上的群仍可答完，然后进入下一条。</p>";
   body += "<form method=\"post\" action=\"/console/riddles/delete\" id=\"delete-form\">" +
           CsrfField(csrf) + "<input type=\"hidden\" name=\"id\" value=\"" + id +
+          "\"><input type=\"hidden\" name=\"version\" value=\"" + RiddleVersion(entry) +
           "\"><button type=\"submit\" id=\"confirm-delete\">确认删除</button> "
           "<a href=\"/console/riddles\">取消</a></form>";
   return ConsolePage(ConsoleSection::Riddles, "删除谜语", body, csrf);

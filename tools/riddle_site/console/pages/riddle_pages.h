@@ -37,13 +37,18 @@ struct Message {
 std::string RiddleListPage(const std::vector<RiddleEntry>& entries, const RiddleListQuery& query,
                            const std::optional<Message>& message, std::string_view csrf);
 
-// The add form (id nullopt) or the edit form of a riddle, showing draft and
-// the problem that refused it, if any. A new riddle goes after the riddle
-// after in the chain (field "after"), or at the end.
-std::string RiddleFormPage(std::optional<int> id, const RiddleDraft& draft,
-                           const std::optional<std::string>& problem, std::string_view csrf,
-                           std::optional<int> after = std::nullopt);
+// What the add form (no id) or the edit form of a riddle shows.
+struct RiddleForm {
+  std::optional<int> id{};
+  std::string version{};  // RiddleVersion of the riddle the edit started from
+  RiddleDraft draft{};
+  std::optional<std::string> problem{};  // that refused the draft
+  std::optional<int> after{};            // a new riddle goes after it in the chain, or at the end
+};
 
+std::string RiddleFormPage(const RiddleForm& form, std::string_view csrf);
+
+// The confirmation of a deletion; the form carries the riddle's version.
 std::string DeleteConfirmPage(const RiddleEntry& entry, const std::optional<std::string>& problem,
                               std::string_view csrf);
 
