@@ -45,15 +45,21 @@ class Site:
             [program, "--riddles", self.riddles, "--port", "0", *args],
             stdout=self.log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         self.port = None
-        for _ in range(100):
+        # Generous: ctest runs other tests beside this one.
+        for _ in range(300):
             self.log.seek(0)
             found = re.search(r"^listening on (\d+)$", self.log.read(), re.M)
             if found:
                 self.port = int(found.group(1))
                 return
+            if self.process.poll() is not None:
+                break
             time.sleep(0.1)
+        status = self.process.poll()
+        self.log.seek(0)
+        output = self.log.read()[-500:]
         self.stop()
-        raise Failure("the site did not start")
+        raise Failure(f"the site did not start (status {status}): {output}")
 
     def stop(self):
         self.process.terminate()
