@@ -1,10 +1,20 @@
 #include "support/local_http_server.h"
 
+#include <sys/socket.h>
+
 #include <stdexcept>
 
 namespace zorvane::testing {
 
 LocalHttpServer::LocalHttpServer() {
+  // SO_REUSEADDR alone: a fixed port that a finished site left in TIME_WAIT
+  // can be bound again at once, while one that a live server holds stays
+  // refused. The library's default may be SO_REUSEPORT instead, which does
+  // neither.
+  server_.set_socket_options([](socket_t socket) {
+    const int on = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+  });
   // Recorded before the handler answers, so that a client that has its
   // response finds its request in the record.
   server_.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
