@@ -13,6 +13,12 @@ const { HostPool } = require('./host-pool')
 const { IdMap } = require('./id-map')
 const { startRiddleSite } = require('./riddle-site')
 
+// The clean-up of the plug-in's last instance. Koishi does not wait for it
+// when it reloads a plug-in (a change of its config does), so a new
+// instance waits: its hosts must not write a ledger beside the old ones, and
+// its site needs the port the old one is leaving.
+let lastShutdown = Promise.resolve()
+
 exports.name = 'zorvane'
 exports.Config = Config
 
@@ -41,6 +47,7 @@ exports.apply = (ctx, config) => {
   })
 
   async function startGame() {
+    await lastShutdown
     const files = prepareGameFolder(folder, bundled)
     const ids = new IdMap(files.ids)
     pool = new HostPool({
@@ -61,9 +68,13 @@ exports.apply = (ctx, config) => {
     return { game: new Game({ pool, ids, logger }), commandWord: info.commandWord }
   }
 
-  ctx.on('dispose', async () => {
-    await pool?.close()
-    await site?.stop()
+  ctx.on('dispose', () => {
+    lastShutdown = (async () => {
+      await started
+      await pool?.close()
+      await site?.stop()
+    })()
+    return lastShutdown
   })
 
   const guilds = ctx.guild()

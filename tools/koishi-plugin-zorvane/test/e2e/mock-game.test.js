@@ -7,7 +7,7 @@ const assert = require('node:assert/strict')
 const fs = require('node:fs')
 const path = require('node:path')
 const { test } = require('node:test')
-const { koishi, startKoishi, baseFolder, bundledRiddles } = require('../support/koishi-app')
+const { koishi, appRequire, startKoishi, baseFolder, bundledRiddles } = require('../support/koishi-app')
 
 const riddles = bundledRiddles()
 const REFUSED = '对不起，你当前没有更多人民币参加游戏~！\n多参加群内活动~！\n你当前有：'
@@ -113,6 +113,22 @@ test('the game folder holds copies of the programs and outlives the app', async 
   assert.equal(await balanceOf(back), balance)
   assert.equal(await say(back, '开始'), riddles[1].question)
   assert.match(await say(back, '签到'), SIGNED_ALREADY)
+})
+
+test('a reload of the plug-in, as a change of its config makes, keeps its riddle site', async (t) => {
+  const { app } = await startKoishi(t, baseFolder(t), { zorvane: false })
+  const plugin = appRequire('koishi-plugin-zorvane')
+  const first = app.plugin(plugin, {})
+  const alice = app.mock.client('alice', 'group-1')
+  assert.match(await say(alice, '签到'), SIGNED_IN)
+  // Koishi does not wait for the old instance's clean-up before the new one.
+  first.dispose()
+  app.plugin(plugin, { hosts: 1 })
+  assert.equal(await say(alice, '开始'), riddles[0].question)
+  // Long after the old site has gone, the new one still serves.
+  await new Promise((resolve) => setTimeout(resolve, 1500))
+  assert.match(await say(alice, riddles[0].answer), /^恭喜猜对/)
+  assert.equal(await say(alice, '开始'), riddles[1].question)
 })
 
 test('with the command-word switch only "Zorva " messages play, without the word', async (t) => {

@@ -32,13 +32,23 @@ async function startPackedSite(t) {
   return `http://127.0.0.1:${port}`
 }
 
-// A server on the module's address; closed after the test.
+// A server on the module's address; closed after the test. Koishi does not
+// wait for a plug-in's asynchronous clean-up, so the site of an app stopped
+// just before may hold the address for a moment longer.
 async function listenOnModuleSite(t, handler) {
   const server = http.createServer(handler)
-  await new Promise((resolve, reject) => {
-    server.once('error', reject)
-    server.listen(Number(MODULE_SITE.port || 80), MODULE_SITE.hostname, resolve)
-  })
+  for (let attempt = 1; ; attempt++) {
+    try {
+      await new Promise((resolve, reject) => {
+        server.once('error', reject)
+        server.listen(Number(MODULE_SITE.port || 80), MODULE_SITE.hostname, resolve)
+      })
+      break
+    } catch (error) {
+      if (error.code !== 'EADDRINUSE' || attempt === 50) throw error
+      await new Promise((resolve) => setTimeout(resolve, 100))
+    }
+  }
   t.after(() => new Promise((resolve) => {
     server.closeAllConnections()
     server.close(resolve)
