@@ -51,15 +51,15 @@ int main(int argc, char** argv) {
   std::string modulePath = ownFolder + ZORVANE_MODULE_BESIDE_HOST;
   zorvane_host::HostSetup setup;
   bool help = false;
-  const std::optional<std::string> wrong = zorvane::host::ReadCommandLine(
-      argc, argv, 1,
-      {zorvane::host::ValueOption("--module", modulePath),
-       AmountOption("--signin-min", setup.amounts.least),
-       AmountOption("--signin-max", setup.amounts.most),
-       {{"--help", "-h"}, false, [&help](const std::string&) {
-          help = true;
-          return std::optional<std::string>();
-        }}});
+  const std::optional<std::string> wrong =
+      zorvane::host::ReadCommandLine(argc, argv, 1,
+                                     {zorvane::host::ValueOption("--module", modulePath),
+                                      AmountOption("--signin-min", setup.amounts.least),
+                                      AmountOption("--signin-max", setup.amounts.most),
+                                      {{"--help", "-h"}, false, [&help](const std::string&) {
+                                         help = true;
+                                         return std::optional<std::string>();
+                                       }}});
   if (help) {
     std::cout << Usage;
     return 0;

@@ -84,17 +84,16 @@ Operations HostOperations(zorvane::host::ZorvaneModule& module, const HostSetup&
   operations["signin"] = [&folder, &setup](const Request& request) {
     const std::string group = NumberField(request, "group");
     const std::string member = NumberField(request, "member");
-    const zorvane::Signin signin =
-        zorvane::SignIn(folder, group, member, zorvane::TodaysDate(),
-                        zorvane::DrawSigninAmount(setup.amounts));
+    const zorvane::Signin signin = zorvane::SignIn(folder, group, member, zorvane::TodaysDate(),
+                                                   zorvane::DrawSigninAmount(setup.amounts));
     return Json{{"reply", Utf8(zorvane::SigninReply(signin))},
                 {"outcome", OutcomeName(signin.outcome)},
                 {"amount", signin.amount},
                 {"balance", BalanceNumber(signin.balance)}};
   };
   operations["balance"] = [&folder](const Request& request) {
-    const zorvane::Text balance = zorvane::BalanceOf(folder, NumberField(request, "group"),
-                                                     NumberField(request, "member"));
+    const zorvane::Text balance =
+        zorvane::BalanceOf(folder, NumberField(request, "group"), NumberField(request, "member"));
     return Json{{"reply", Utf8(zorvane::BalanceReply(balance))},
                 {"balance", BalanceNumber(balance)}};
   };
@@ -118,7 +117,8 @@ Operations HostOperations(zorvane::host::ZorvaneModule& module, const HostSetup&
         });
     Json standings = Json::array();
     for (const zorvane::MemberBalance& member : members) {
-      standings.push_back({{"member", Utf8(member.member)}, {"balance", BalanceNumber(member.text)}});
+      standings.push_back(
+          {{"member", Utf8(member.member)}, {"balance", BalanceNumber(member.text)}});
     }
     return Json{{"reply", Utf8(reply)}, {"members", standings}};
   };

@@ -42,9 +42,14 @@ class HostOperationsTest : public ::testing::Test {
   }
 
   Json Event(const std::string& message) {
-    return Ask(Json{{"id", 1}, {"op", "event"}, {"message", message}, {"type", "2"},
-                    {"group", "555"}, {"member", "42"}}
-                   .dump());
+    return Ask(Json{
+        {"id", 1},
+        {"op", "event"},
+        {"message", message},
+        {"type", "2"},
+        {"group", "555"},
+        {"member",
+         "42"}}.dump());
   }
 
   zorvane::testing::TempDir folder_;
@@ -62,7 +67,8 @@ TEST_F(HostOperationsTest, CharactersThatGbkLacksReachTheModuleAsQuestionMarks) 
   ASSERT_TRUE(zorvane::WriteMemberBalance(folder_.str(), "555", "42", "100"));
   EXPECT_EQ(Event("开始")["reply"], "问号谜");
   const std::string reply = Event("猜😀")["reply"];
-  EXPECT_TRUE(reply.starts_with("恭喜猜对 了~！ 本次收获：") && reply.ends_with("元。。\r\n第二个谜"))
+  EXPECT_TRUE(reply.starts_with("恭喜猜对 了~！ 本次收获：") &&
+              reply.ends_with("元。。\r\n第二个谜"))
       << reply;
   // A message that is no UTF-8 never arrives: the line is refused whole.
   EXPECT_EQ(Ask("{\"id\":2,\"op\":\"event\",\"message\":\"\xB2\xE2\",\"type\":\"2\","
