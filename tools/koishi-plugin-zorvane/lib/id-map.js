@@ -41,14 +41,17 @@ class IdMap {
 
   // The number of the guild (a text).
   guild(platform, id) {
-    return this.numberOf('guilds', platform, id).number
+    const { entry, created } = this.numberOf('guilds', platform, id)
+    if (created) this.save()
+    return entry.number
   }
 
   // The number of the user (a text), met in the guild whose number is
   // guild. name, when given, is remembered as the name the standings show.
   user(platform, id, name, guild) {
-    const entry = this.numberOf('users', platform, id)
-    let changed = false
+    // A new member is written once, with its name and guild.
+    const { entry, created } = this.numberOf('users', platform, id)
+    let changed = created
     if (name && entry.name !== name) {
       entry.name = name
       changed = true
@@ -71,17 +74,15 @@ class IdMap {
     return names
   }
 
-  // kind: 'guilds' or 'users'.
+  // kind: 'guilds' or 'users'. A new entry is made, not yet saved.
   numberOf(kind, platform, id) {
     const key = `${platform}:${id}`
-    let entry = this.data[kind][key]
-    if (!entry) {
-      entry = { number: String(this.data.next[kind]) }
-      this.data.next[kind] += 1
-      this.data[kind][key] = entry
-      this.save()
-    }
-    return entry
+    const known = this.data[kind][key]
+    if (known) return { entry: known, created: false }
+    const entry = { number: String(this.data.next[kind]) }
+    this.data.next[kind] += 1
+    this.data[kind][key] = entry
+    return { entry, created: true }
   }
 
   // A fresh file renamed into place: a crash leaves the old map or the new
