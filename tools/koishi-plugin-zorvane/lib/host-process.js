@@ -38,7 +38,6 @@ class HostProcess {
     this.pauseMs = 0
     this.restartTimer = null
     this.closing = false
-    this.restarts = 0
   }
 
   // Answers the request (an object without id) with the host's answer, or
@@ -148,7 +147,6 @@ class HostProcess {
     } else {
       this.logger.warn(`${this.label} ${how}; restarting it`)
     }
-    this.restarts += 1
     this.restartAfterPause(Date.now() - this.startedAt < QUICK_END_MS)
   }
 
