@@ -11,10 +11,12 @@ constexpr TextView MoneyUnit = "元";
 
 }  // namespace
 
+const TextView SigninPaidReplyHead = "签到成功~！本次获得：";
+
 Text SigninReply(const Signin& signin) {
   switch (signin.outcome) {
     case SigninOutcome::SignedIn:
-      return ConcatTexts({"签到成功~！本次获得：", std::to_string(signin.amount), MoneyUnit, "。。",
+      return ConcatTexts({SigninPaidReplyHead, std::to_string(signin.amount), MoneyUnit, "。。",
                           LineEnd, BalanceHead, signin.balance, MoneyUnit, "，共签到", signin.count,
                           "次~！"});
     case SigninOutcome::AlreadySignedIn:

@@ -14,6 +14,10 @@ namespace zorvane {
 // The standings show this many members.
 inline constexpr std::size_t StandingsLength = 10;
 
+// The reply to a sign-in that paid starts with SigninPaidReplyHead and the
+// amount.
+extern const TextView SigninPaidReplyHead;
+
 // The reply to a sign-in.
 Text SigninReply(const Signin& signin);
 

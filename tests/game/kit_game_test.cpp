@@ -13,6 +13,7 @@
 #include "runtime/gbk_utf8.h"
 #include "scenario_backend.h"
 #include "scenario_player.h"
+#include "signin/signin_replies.h"
 #include "support/fake_program.h"
 
 namespace zorvane::testing {
@@ -51,7 +52,7 @@ TEST(Kit, AMemberOfANewOperatorsHostSignsInStartsARiddleAndWins) {
 
   const auto [notGame, signedIn] = say(std::string(SigninWord));
   EXPECT_EQ(notGame, "");
-  const std::optional<std::int32_t> paid = AmountInReply(signedIn, "签到成功~！本次获得：");
+  const std::optional<std::int32_t> paid = AmountInReply(signedIn, SigninPaidReplyHead);
   ASSERT_TRUE(paid) << signedIn;
   EXPECT_EQ(balance(), BalanceText(*paid));
 

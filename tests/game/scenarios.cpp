@@ -279,8 +279,7 @@ void SigninModuleBesideTheGame(ScenarioPlayer& p) {
       EXPECT_EQ(replies.game, gameReply);
     }
     if (signinReply == paid) {
-      const std::int32_t amount =
-          AmountInReply(replies.signin, "签到成功~！本次获得：").value_or(0);
+      const std::int32_t amount = AmountInReply(replies.signin, SigninPaidReplyHead).value_or(0);
       EXPECT_GE(amount, SigninAmounts{}.least) << replies.signin;
       EXPECT_LE(amount, SigninAmounts{}.most);
       held[member] += amount;

@@ -29,6 +29,7 @@
 #include "game/ledger.h"
 #include "host/zorvane_module.h"
 #include "signin/daily_signin.h"
+#include "signin/signin_replies.h"
 
 namespace {
 
@@ -41,7 +42,6 @@ constexpr int RaceMembers = 50;
 constexpr int StartBalance = 2000;
 // Another sign-in module's count, which the game must leave alone.
 const std::string CounterKey = "签到次数";
-const TextView PaidReplyHead = "签到成功~！本次获得：";
 // The open riddle's answer, which no guess of the race holds.
 const std::string OpenAnswer = "灯笼";
 
@@ -152,7 +152,7 @@ struct SigninSide {
       WritePrivateProfileStringA(Section(member).c_str(), std::string(LastSigninDayKey).c_str(),
                                  nullptr, LedgerPath().c_str());
       paid = AmountOf(signin("签到", "2", Group.c_str(), std::to_string(member).c_str(), ""),
-                      PaidReplyHead);
+                      SigninPaidReplyHead);
       SetEvent(signedIn);
     }
   }
